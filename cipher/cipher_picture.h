@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+#include <span>
+
+namespace veltrin {
+
+class CodePage;
+
+// The layout of a cipher picture, in twips.
+namespace cell {
+constexpr std::int32_t size = 15;   // one pixel
+constexpr std::int32_t homeX = 30;  // the last header cell: every walk starts here
+constexpr std::int32_t homeY = 0;
+constexpr std::int32_t margin = 50; // outer size = last cursor position + margin
+} // namespace cell
+
+// The sum of the password's character codes, each addition overflow-checked.
+std::int32_t PasswordKey(std::span<const std::int16_t> passwordCodes);
+std::int32_t PasswordKey(QStringView password, const CodePage &codePage);
+
+// floor(sqrt(L)), exact at perfect squares.
+std::int32_t RowLimit(std::int32_t length);
+
+struct CursorStep
+{
+    std::int32_t x;
+    std::int32_t y;
+    bool wrapped;
+};
+
+// One step of the cell walk: right while 15 * n >= x + 15, else to the start
+// of the next row.
+CursorStep AdvanceCursor(std::int32_t x, std::int32_t y, std::int32_t rowLimit);
+
+struct CanvasExtent
+{
+    std::int32_t width;  // rowWidth + margin
+    std::int32_t height; // y of the last data cell + margin
+};
+
+// The outer size, in twips, of a surface that holds a text of `length` characters.
+CanvasExtent CanvasSize(std::int32_t length);
+
+} // namespace veltrin

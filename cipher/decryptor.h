@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cipher_members.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace veltrin {
+
+class CodePage;
+class Surface;
+
+// What the Decryptor touches of the Decrypt page; the password is read once.
+struct DecryptPage
+{
+    QString password; // Text4
+    const Surface &source;
+    std::function<void(const QString &)> setText2;
+    std::function<void(bool)> setFrame2_0Enabled;
+    std::function<void(bool)> setLabel2_0Enabled;
+};
+
+class Decryptor
+{
+public:
+    Decryptor(CipherMembers &members, const CodePage &codePage)
+        : m_(members), codePage_(codePage)
+    {
+    }
+
+    // Reads the cipher picture on the page's source surface into Text2. A
+    // run-time error leaves Text2 unchanged and the members and the page as
+    // they are between decryptions, then propagates.
+    void run(const DecryptPage &page);
+
+private:
+    void decrypt(const DecryptPage &page);
+
+    CipherMembers &m_;
+    const CodePage &codePage_;
+};
+
+} // namespace veltrin

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+
+namespace veltrin {
+
+// A store of 24-bit pixels addressed in twips (15 to a pixel). Width and
+// Height are the outer size, a one-pixel border on each side included.
+class Surface
+{
+public:
+    virtual ~Surface() = default;
+
+    virtual void Cls() = 0;
+    // Nothing happens outside the drawing area.
+    virtual void PSet(float x, float y, std::int32_t colour) = 0;
+    // -1 outside the drawing area.
+    virtual std::int32_t Point(float x, float y) const = 0;
+
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void setWidth(float twips) = 0;
+    virtual void setHeight(float twips) = 0;
+
+    // The persistent image, of the drawing area's size.
+    virtual QImage Image() const = 0;
+    // Unscaled, top-left corner at (x, y).
+    virtual void PaintPicture(const QImage &picture, float x, float y) = 0;
+    virtual void Refresh() = 0;
+};
+
+} // namespace veltrin

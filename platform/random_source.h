@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+namespace veltrin {
+
+// The uniform random source: each draw gives u with 0 <= u < 1.
+class RandomSource
+{
+public:
+    virtual ~RandomSource() = default;
+    virtual void seedFromTimer() = 0;
+    virtual double next() = 0;
+};
+
+class SystemRandomSource final : public RandomSource
+{
+public:
+    void seedFromTimer() override;
+    double next() override;
+
+private:
+    std::mt19937_64 engine_{0};
+};
+
+} // namespace veltrin

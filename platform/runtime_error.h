@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+namespace veltrin {
+
+// A run-time error as the procedures raise it: it stops the procedure
+// wherever it happens and is reported once, where the event handler ends.
+class RuntimeError : public std::exception
+{
+public:
+    enum Number : int {
+        InvalidProcedureCall = 5,
+        Overflow = 6,
+    };
+
+    RuntimeError(int number, QString description)
+        : number_(number), description_(std::move(description))
+    {
+    }
+
+    static RuntimeError invalidProcedureCall()
+    {
+        return {InvalidProcedureCall, QStringLiteral("无效的过程调用或参数")};
+    }
+    static RuntimeError overflow() { return {Overflow, QStringLiteral("溢出")}; }
+
+    int number() const noexcept { return number_; }
+    const QString &description() const noexcept { return description_; }
+    const char *what() const noexcept override { return "veltrin::RuntimeError"; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+} // namespace veltrin
