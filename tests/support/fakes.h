@@ -1,0 +1,73 @@
+#pragma once
+
+#include "message_box.h"
+#include "random_source.h"
+#include "tick_counter.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace veltrin::testing {
+
+// Hands out the numbers it was given, in order; running dry is a test fault.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    ScriptedRandom() = default;
+    ScriptedRandom(std::initializer_list<double> values) : values_(values) {}
+
+    void push(double value) { values_.push_back(value); }
+    void seedFromTimer() override { ++seeds; }
+    double next() override;
+
+    std::size_t remaining() const { return values_.size(); }
+    int seeds = 0;
+
+private:
+    std::deque<double> values_;
+};
+
+// A clock that moves only when the test says so, or by a fixed step per reading.
+class FakeTickCounter final : public TickCounter
+{
+public:
+    explicit FakeTickCounter(std::uint32_t start = 0, std::uint32_t stepPerReading = 0)
+        : now(start), step(stepPerReading)
+    {
+    }
+    std::uint32_t GetTickCount() override
+    {
+        const std::uint32_t value = now;
+        now += step;
+        ++readings;
+        return value;
+    }
+
+    std::uint32_t now;
+    std::uint32_t step;
+    int readings = 0;
+};
+
+struct ShownMessage
+{
+    QString text;
+    QString caption;
+    int style;
+};
+
+class RecordingMessageBox final : public MessageBox
+{
+public:
+    int show(const QString &text, const QString &caption, int style) override
+    {
+        shown.push_back({text, caption, style});
+        return 1;
+    }
+
+    std::vector<ShownMessage> shown;
+};
+
+} // namespace veltrin::testing
