@@ -1,11 +1,16 @@
+#include "code_page.h"
+#include "form1.h"
+#include "message_box.h"
+#include "random_source.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Veltrin"));
+    veltrin::SystemRandomSource random;
+    veltrin::QtMessageBox messages;
+    veltrin::Form1 window({random, veltrin::codePage936(), messages});
     window.show();
     return app.exec();
 }

@@ -1,0 +1,290 @@
+#include "controls.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QTextBlock>
+#include <QTextLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin {
+
+SingleLineTextBox::SingleLineTextBox(QWidget *parent) : QLineEdit(parent) {}
+
+void SingleLineTextBox::setText(const QString &text)
+{
+    // QLineEdit already stays silent when the text is unchanged.
+    QLineEdit::setText(text);
+}
+
+namespace {
+
+bool isLineBreak(QChar ch)
+{
+    return ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator;
+}
+
+// Length as the Text property counts it: a line break is CR LF, two characters.
+qsizetype textLength(QStringView text)
+{
+    qsizetype length = text.size();
+    for (const QChar ch : text)
+        if (isLineBreak(ch) || ch == u'\n')
+            ++length;
+    return length;
+}
+
+} // namespace
+
+MultiLineTextBox::MultiLineTextBox(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
+}
+
+QString MultiLineTextBox::Text() const
+{
+    // The raw text keeps every character as typed (toPlainText would turn a
+    // no-break space into a blank); only its block separators need mapping.
+    const QString raw = document()->toRawText();
+    QString text;
+    text.reserve(raw.size() + raw.size() / 16);
+    for (const QChar ch : raw) {
+        if (isLineBreak(ch))
+            text.append(u"\r\n");
+        else
+            text.append(ch);
+    }
+    return text;
+}
+
+void MultiLineTextBox::setText(const QString &text)
+{
+    if (text == Text())
+        return;
+    setPlainText(text);
+}
+
+QString MultiLineTextBox::fitting(QString insertion) const
+{
+    if (maxLength_ <= 0)
+        return insertion;
+    insertion.replace(u"\r\n"_s, u"\n"_s);
+    insertion.replace(u'\r', u'\n');
+    const QString selected = textCursor().selectedText();
+    const qsizetype room = maxLength_ - (textLength(Text()) - textLength(selected));
+    qsizetype used = 0;
+    qsizetype keep = 0;
+    for (const QChar ch : std::as_const(insertion)) {
+        const int cost = ch == u'\n' ? 2 : 1;
+        if (used + cost > room)
+            break;
+        used += cost;
+        ++keep;
+    }
+    return insertion.left(keep);
+}
+
+void MultiLineTextBox::keyPressEvent(QKeyEvent *event)
+{
+    if (maxLength_ > 0) {
+        const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const QString typed = lineBreak ? u"\n"_s : event->text();
+        const bool inserts = lineBreak || (!typed.isEmpty() && typed.at(0).isPrint());
+        if (inserts && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            const QString fits = fitting(typed);
+            if (fits.size() < typed.size()) {
+                if (!fits.isEmpty())
+                    insertPlainText(fits);
+                event->accept();
+                return;
+            }
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void MultiLineTextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (maxLength_ > 0 && !event->commitString().isEmpty()) {
+        const QString fits = fitting(event->commitString());
+        if (fits.size() < event->commitString().size()) {
+            QInputMethodEvent trimmed(event->preeditString(), event->attributes());
+            trimmed.setCommitString(fits, event->replacementStart(), event->replacementLength());
+            QPlainTextEdit::inputMethodEvent(&trimmed);
+            return;
+        }
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void MultiLineTextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (maxLength_ <= 0 || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    const QString fits = fitting(source->text());
+    if (!fits.isEmpty() || textCursor().hasSelection())
+        insertPlainText(fits);
+}
+
+Label::Label(const QString &caption, QWidget *parent) : QLabel(caption, parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    fitToCaption();
+}
+
+void Label::setCaption(const QString &caption)
+{
+    setText(caption);
+    fitToCaption();
+    update();
+}
+
+void Label::setBorderStyle(int style)
+{
+    if (style == borderStyle_)
+        return;
+    borderStyle_ = style;
+    fitToCaption();
+    update();
+}
+
+void Label::setAutoSize(bool on)
+{
+    autoSize_ = on;
+    setWordWrap(!on);
+    fitToCaption();
+}
+
+int Label::lineHeight() const
+{
+    // One em, as the CJK system fonts that the layout was drawn with measure a line.
+    return QFontInfo(font()).pixelSize();
+}
+
+int Label::baseline() const
+{
+    // Centre an ideograph on the em-high line; the font's own ascent and
+    // descent are taller than a line here.
+    const QRect glyph = QFontMetrics(font()).tightBoundingRect(u"加"_s);
+    return (lineHeight() - glyph.top() - glyph.bottom()) / 2;
+}
+
+void Label::fitToCaption()
+{
+    if (!autoSize_)
+        return;
+    const int border = borderWidth();
+    const QFontMetrics metrics(font());
+    resize(metrics.horizontalAdvance(text()) + 2 * border, lineHeight() + 2 * border);
+}
+
+void Label::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        fitToCaption();
+    QLabel::changeEvent(event);
+}
+
+void Label::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (isEnabled() && rect().contains(event->position().toPoint()))
+        emit Click();
+}
+
+void Label::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (autoFillBackground())
+        painter.fillRect(rect(), palette().color(backgroundRole()));
+    const int border = borderWidth();
+    if (border > 0) {
+        QPen pen(palette().color(QPalette::Dark), border);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawRect(
+            QRectF(rect()).adjusted(border / 2.0, border / 2.0, -border / 2.0, -border / 2.0));
+    }
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    painter.setFont(font());
+
+    const int line = lineHeight();
+    const int baselineInLine = baseline();
+    const QRect inner = rect().adjusted(border, border, -border, -border);
+    if (autoSize_) {
+        painter.drawText(QPoint(inner.left(), inner.top() + baselineInLine), text());
+        return;
+    }
+    QTextLayout layout(text(), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int y = inner.top();
+    for (QTextLine textLine = layout.createLine(); textLine.isValid();
+         textLine = layout.createLine()) {
+        textLine.setLineWidth(inner.width());
+        textLine.setPosition(QPointF(inner.left(), y + baselineInLine - textLine.ascent()));
+        y += line;
+    }
+    layout.endLayout();
+    layout.draw(&painter, QPointF(0, 0));
+}
+
+CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
+{}
+
+void CommandButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWrapAnywhere, text());
+}
+
+Frame::Frame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}
+
+void Frame::paintEvent(QPaintEvent *)
+{
+    // An etched line with the caption standing on its top edge.
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const int top = metrics.height() / 2;
+    const QRect box = rect().adjusted(0, top, -2, -2);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(box);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(box.translated(1, 1));
+    if (title().isEmpty())
+        return;
+    const QRect caption(8, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+    painter.fillRect(caption, palette().color(QPalette::Window));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter, title());
+}
+
+Shape::Shape(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace veltrin

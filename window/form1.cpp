@@ -1,0 +1,283 @@
+#include "form1.h"
+
+#include "code_page.h"
+#include "decryptor.h"
+#include "encryptor.h"
+#include "fonts.h"
+#include "message_box.h"
+#include "random_source.h"
+#include "runtime_error.h"
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin {
+
+namespace {
+
+constexpr int clientWidth = 5760; // twips
+constexpr int clientHeight = 5595;
+
+const QString counterCaption = u"需要加密的内容/字数：%1/12000"_s;
+
+struct Place
+{
+    int left, top, width, height, tabIndex;
+};
+
+// Puts a control in its container at its place (twips) and names it as the layout does.
+template <typename Control> Control *place(Control *control, const QString &name, const Place &at)
+{
+    control->setObjectName(name);
+    control->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
+    if (at.tabIndex >= 0)
+        control->setProperty("TabIndex", at.tabIndex);
+    return control;
+}
+
+// An element of a control array: its name carries the Index, as in Frame1(0).
+QString element(const char16_t *array, int index)
+{
+    return u"%1(%2)"_s.arg(QString::fromUtf16(array)).arg(index);
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+Form1::Form1(Form1Services services, QWidget *parent) : QWidget(parent), services_(services)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Veltrin"_s);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(px(clientWidth), px(clientHeight));
+    setFont(defaultFont());
+
+    // The window background is the system's window colour, as on the frames and pictures.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Text));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    createControls();
+    connectHandlers();
+    setTabOrder();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    Frame1[0] =
+        place(new Frame(u"加密"_s, this), element(u"Frame1", 0), {1200, 240, 4335, 5175, 0});
+    Frame1[1] = place(new Frame(u"图片显示"_s, Frame1[0]), element(u"Frame1", 1),
+                      {120, 240, 4095, 1335, 6});
+    Picture3 =
+        place(new PictureBox(2535, 975, Frame1[1]), u"Picture3"_s, {120, 240, 2535, 975, 25});
+    Picture1 = place(new PictureBox(2325, 795, Picture3), u"Picture1"_s, {60, 60, 2325, 795, 26});
+    Command7 = place(new CommandButton(u"保存图片"_s, Frame1[1]), u"Command7"_s,
+                     {2760, 280, 1215, 795, 7});
+    Picture5 =
+        place(new PictureBox(2565, 915, Frame1[1]), u"Picture5"_s, {1560, 240, 2565, 915, 8});
+    Picture5->setVisible(false);
+    Frame1[2] = place(new Frame(counterCaption.arg(0), Frame1[0]), element(u"Frame1", 2),
+                      {120, 1680, 4095, 3375, 1});
+    Text3 = place(new SingleLineTextBox(Frame1[2]), u"Text3"_s, {2520, 2700, 615, 270, 18});
+    Text1 = place(new MultiLineTextBox(Frame1[2]), u"Text1"_s, {120, 240, 3855, 2415, 4});
+    Command1 =
+        place(new CommandButton(u"加密"_s, Frame1[2]), u"Command1"_s, {120, 2760, 615, 495, 3});
+    Command3 = place(new CommandButton(u"对比2个文本框内容是否相同"_s, Frame1[2]), u"Command3"_s,
+                     {840, 3000, 2415, 255, 2});
+    Label3 = place(new Label(u"加密密码(可不输入)"_s, Frame1[2]), u"Label3"_s,
+                   {840, 2760, 1620, 180, 19});
+    Label1 = place(new Label(u"NULL"_s, Frame1[2]), u"Label1"_s, {3360, 3050, 360, 180, 5});
+
+    Frame2[0] =
+        place(new Frame(u"解密"_s, this), element(u"Frame2", 0), {1200, 240, 4335, 5175, 9});
+    Frame2[2] = place(new Frame(u"解密显示的内容"_s, Frame2[0]), element(u"Frame2", 2),
+                      {120, 1320, 4095, 3735, 12});
+    Text4 = place(new SingleLineTextBox(Frame2[2]), u"Text4"_s, {1800, 2800, 615, 270, 20});
+    Command6 = place(new CommandButton(u"解密（解上面已打开的图片）"_s, Frame2[2]), u"Command6"_s,
+                     {2160, 3120, 1815, 495, 15});
+    Command2 = place(new CommandButton(u"解密（解加密里未保存的图片）"_s, Frame2[2]), u"Command2"_s,
+                     {120, 3120, 1815, 495, 14});
+    Text2 = place(new MultiLineTextBox(Frame2[2]), u"Text2"_s, {120, 240, 3855, 2415, 13});
+    Label4 = place(new Label(u"解密密码(可不输入)"_s, Frame2[2]), u"Label4"_s,
+                   {120, 2850, 1620, 180, 21});
+    Frame2[1] = place(new Frame(u"图片显示"_s, Frame2[0]), element(u"Frame2", 1),
+                      {120, 240, 4095, 975, 10});
+    Picture2 =
+        place(new PictureBox(2760, 600, Frame2[1]), u"Picture2"_s, {1200, 240, 2760, 600, 23});
+    Picture4 = place(new PictureBox(2520, 465, Picture2), u"Picture4"_s, {240, 60, 2520, 465, 24});
+    Command4 =
+        place(new CommandButton(u"打开图片"_s, Frame2[1]), u"Command4"_s, {120, 280, 975, 465, 11});
+
+    Label5[1] =
+        place(new Label(u"版本：0.2"_s, this), element(u"Label5", 1), {240, 5280, 810, 180, 28});
+    Label6 = place(new Label(u"注意：加密完成时可能有部分没加密完，可以再按多次加密！！"_s, this),
+                   u"Label6"_s, {240, 3720, 840, 1260, 27});
+    Label6->setAutoSize(false);
+    Label6->setGeometry(px(240), px(3720), px(840), px(1260));
+    Label5[0] =
+        place(new Label(u"作者：Tavik"_s, this), element(u"Label5", 0), {240, 5040, 900, 180, 22});
+    Shape1 = place(new Shape(this), u"Shape1"_s, {120, 120, 5535, 5415, -1});
+    Shape1->lower();
+    Label2[1] = place(new Label(u"解密"_s, this), element(u"Label2", 1), {240, 720, 900, 435, 17});
+    Label2[0] = place(new Label(u"加密"_s, this), element(u"Label2", 0), {240, 240, 960, 495, 16});
+
+    for (Label *tab : Label2) {
+        tab->setFont(tabFont());
+        QPalette palette = tab->palette();
+        palette.setColor(QPalette::Window, QColor(255, 255, 255));
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
+        tab->setPalette(palette);
+        tab->setAutoFillBackground(true);
+        tab->setCursor(Qt::PointingHandCursor);
+    }
+    // AutoSize labels take their caption's size, keeping the place of their top-left corner.
+    for (Label *label : {Label1, Label3, Label4, Label5[0], Label5[1], Label2[0], Label2[1]})
+        label->setCaption(label->caption());
+    Label2[0]->setBorderStyle(1);
+    Label2[1]->setBorderStyle(0);
+
+    setTextColour(Label1, QColor(255, 0, 0));
+    setTextColour(Label6, QColor(255, 0, 0));
+
+    Text1->setMaxLength(12000);
+    Text2->setMaxLength(12000);
+    Text3->setMaxLength(20);
+    Text4->setMaxLength(20);
+
+    Frame2[0]->setVisible(false);
+}
+
+void Form1::connectHandlers()
+{
+    connect(Label2[0], &Label::Click, this, [this] { dispatch([this] { Label2_Click(0); }); });
+    connect(Label2[1], &Label::Click, this, [this] { dispatch([this] { Label2_Click(1); }); });
+    connect(Text1, &QPlainTextEdit::textChanged, this,
+            [this] { dispatch([this] { Text1_Change(); }); });
+    connect(Text3, &QLineEdit::textChanged, this, [this] { dispatch([this] { Text3_Change(); }); });
+    connect(Text4, &QLineEdit::textChanged, this, [this] { dispatch([this] { Text4_Change(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { dispatch([this] { Command1_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { dispatch([this] { Command2_Click(); }); });
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { dispatch([this] { Command3_Click(); }); });
+    connect(Command6, &QPushButton::clicked, this,
+            [this] { dispatch([this] { Command6_Click(); }); });
+}
+
+void Form1::setTabOrder()
+{
+    // The keyboard visits the focusable controls in TabIndex order.
+    std::vector<QWidget *> focusable;
+    for (QWidget *child : findChildren<QWidget *>()) {
+        if (child->focusPolicy() & Qt::TabFocus && child->property("TabIndex").isValid())
+            focusable.push_back(child);
+    }
+    std::sort(focusable.begin(), focusable.end(), [](QWidget *a, QWidget *b) {
+        return a->property("TabIndex").toInt() < b->property("TabIndex").toInt();
+    });
+    for (std::size_t i = 1; i < focusable.size(); ++i)
+        QWidget::setTabOrder(focusable[i - 1], focusable[i]);
+}
+
+void Form1::dispatch(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const RuntimeError &error) {
+        // The procedures have put their members and controls back as they are
+        // between operations, so the window goes on working after the message.
+        services_.messages.show(
+            u"运行时错误 '%1':\n\n%2"_s.arg(error.number()).arg(error.description()), windowTitle(),
+            MessageBox::Critical);
+    }
+}
+
+void Form1::Form_Load()
+{
+    services_.random.seedFromTimer();
+    m_.writeX = 30;
+    m_.readX = 30;
+}
+
+void Form1::Label2_Click(std::int16_t Index)
+{
+    const bool encrypt = Index == 0;
+    (encrypt ? Frame2[0] : Frame1[0])->setVisible(false);
+    (encrypt ? Frame1[0] : Frame2[0])->setVisible(true);
+    Label6->setVisible(encrypt);
+    Label2[0]->setBorderStyle(encrypt ? 1 : 0);
+    Label2[1]->setBorderStyle(encrypt ? 0 : 1);
+}
+
+void Form1::Text1_Change()
+{
+    Frame1[2]->setTitle(counterCaption.arg(Text1->Text().size()));
+}
+
+void Form1::Text3_Change()
+{
+    防止输入中文(*Text3);
+}
+
+void Form1::Text4_Change()
+{
+    防止输入中文(*Text4);
+}
+
+void Form1::防止输入中文(TextBox &文本框Name)
+{
+    const QString text = 文本框Name.Text();
+    QString kept;
+    for (const QChar ch : text) {
+        const int code = services_.codePage.code(ch.unicode());
+        if ((code >= 97 && code <= 122) || (code >= 48 && code <= 57) || (code >= 65 && code <= 90))
+            kept.append(ch);
+    }
+    文本框Name.setText(kept);
+}
+
+void Form1::Command1_Click()
+{
+    Encryptor encryptor(m_, services_.random, services_.codePage);
+    encryptor.run({Text1->Text(), Text3->Text(), Picture1->surface(), Picture5->surface(),
+                   [this](bool on) { Label2[1]->setEnabled(on); },
+                   [this](bool on) { Frame1[0]->setEnabled(on); }});
+}
+
+void Form1::Command2_Click()
+{
+    decryptFrom(Picture1->surface());
+}
+
+void Form1::Command6_Click()
+{
+    decryptFrom(Picture4->surface());
+}
+
+void Form1::decryptFrom(const Surface &source)
+{
+    Decryptor decryptor(m_, services_.codePage);
+    decryptor.run({Text4->Text(), source, [this](const QString &text) { Text2->setText(text); },
+                   [this](bool on) { Frame2[0]->setEnabled(on); },
+                   [this](bool on) { Label2[0]->setEnabled(on); }});
+}
+
+void Form1::Command3_Click()
+{
+    Label1->setCaption(Text1->Text() == Text2->Text() ? u"是"_s : u"否"_s);
+}
+
+} // namespace veltrin

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "cipher_members.h"
+#include "controls.h"
+#include "picture_box.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+namespace veltrin {
+
+class CodePage;
+class MessageBox;
+class RandomSource;
+
+// What the window needs of the platform; tests hand in fakes.
+struct Form1Services
+{
+    RandomSource &random;
+    const CodePage &codePage;
+    MessageBox &messages;
+};
+
+// The program's one window: both pages, their controls and the handlers.
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(Form1Services services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    const CipherMembers &members() const { return m_; }
+
+    // Event handlers, named control_event.
+    void Form_Load();
+    void Label2_Click(std::int16_t Index);
+    void Text1_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command6_Click();
+
+    void 防止输入中文(TextBox &文本框Name);
+
+private:
+    void createControls();
+    void connectHandlers();
+    void setTabOrder();
+    // Runs a handler; a run-time error that reaches its end is reported and
+    // the program goes on.
+    void dispatch(const std::function<void()> &handler);
+    void decryptFrom(const Surface &source);
+
+    Form1Services services_;
+    CipherMembers m_;
+
+    std::array<Frame *, 3> Frame1{};
+    std::array<Frame *, 3> Frame2{};
+    std::array<Label *, 2> Label2{};
+    std::array<Label *, 2> Label5{};
+    PictureBox *Picture1 = nullptr;
+    PictureBox *Picture2 = nullptr;
+    PictureBox *Picture3 = nullptr;
+    PictureBox *Picture4 = nullptr;
+    PictureBox *Picture5 = nullptr;
+    CommandButton *Command1 = nullptr;
+    CommandButton *Command2 = nullptr;
+    CommandButton *Command3 = nullptr;
+    CommandButton *Command4 = nullptr;
+    CommandButton *Command6 = nullptr;
+    CommandButton *Command7 = nullptr;
+    MultiLineTextBox *Text1 = nullptr;
+    MultiLineTextBox *Text2 = nullptr;
+    SingleLineTextBox *Text3 = nullptr;
+    SingleLineTextBox *Text4 = nullptr;
+    Label *Label1 = nullptr;
+    Label *Label3 = nullptr;
+    Label *Label4 = nullptr;
+    Label *Label6 = nullptr;
+    Shape *Shape1 = nullptr;
+};
+
+} // namespace veltrin
