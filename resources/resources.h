@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace veltrin {
+
+// The reverse-DNS id shared by the desktop entry, the AppStream metainfo and
+// the theme icon; also the application's desktop file name.
+QString applicationId();
+
+// Registers the compiled-in resources. Resources in a static library are not
+// registered on their own; call this once before using applicationIcon().
+void initResources();
+
+// The window icon: the images of the program file's icon, one per size.
+QIcon applicationIcon();
+
+} // namespace veltrin
