@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets everything up, builds Veltrin and opens its window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVELTRIN_TESTS=OFF -DVELTRIN_BENCHMARKS=OFF
+cmake --build build/release --target veltrin
+exec build/release/veltrin "$@"
