@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QPixmap>
 
+#include <utility>
+
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, which must
 // be the global one.
 static void registerCompiledResources()
