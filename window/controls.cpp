@@ -75,7 +75,8 @@ QString MultiLineTextBox::fitting(QString insertion) const
     insertion.replace(u"\r\n"_s, u"\n"_s);
     insertion.replace(u'\r', u'\n');
     const QString selected = textCursor().selectedText();
-    const qsizetype room = maxLength_ - (textLength(Text()) - textLength(selected));
+    const qsizetype room =
+        maxLength_ - (textLength(document()->toRawText()) - textLength(selected));
     qsizetype used = 0;
     qsizetype keep = 0;
     for (const QChar ch : std::as_const(insertion)) {

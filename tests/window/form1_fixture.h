@@ -1,0 +1,73 @@
+#pragma once
+
+#include "code_page.h"
+#include "controls.h"
+#include "fakes.h"
+#include "form1.h"
+#include "qt_printers.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace veltrin::testing {
+
+// A window on the offscreen platform with scripted randomness and a message
+// box that records instead of blocking.
+class Form1Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 64; ++i)
+            random.push((i % 7) / 7.0);
+        form = std::make_unique<Form1>(Form1Services{random, codePage936(), messages});
+        form->show();
+        // Keyboard focus needs an active window, also offscreen.
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    template <typename T = QWidget> T *control(const QString &name) const
+    {
+        T *found =
+            form->objectName() == name ? qobject_cast<T *>(form.get()) : form->findChild<T *>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+
+    MultiLineTextBox *text1() const { return control<MultiLineTextBox>(QStringLiteral("Text1")); }
+    MultiLineTextBox *text2() const { return control<MultiLineTextBox>(QStringLiteral("Text2")); }
+    SingleLineTextBox *text3() const { return control<SingleLineTextBox>(QStringLiteral("Text3")); }
+    SingleLineTextBox *text4() const { return control<SingleLineTextBox>(QStringLiteral("Text4")); }
+    Label *label(const QString &name) const { return control<Label>(name); }
+
+    void click(const QString &button) { control<QPushButton>(button)->click(); }
+    void clickTab(int index)
+    {
+        Label *tab = label(QStringLiteral("Label2(%1)").arg(index));
+        QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    // Types each character as a key press; QTest::keyClicks only knows Latin-1.
+    static void type(QWidget *box, const QString &text)
+    {
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+    void paste(QWidget *box, const QString &text)
+    {
+        QApplication::clipboard()->setText(text);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    ScriptedRandom random;
+    RecordingMessageBox messages;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace veltrin::testing
