@@ -6,6 +6,7 @@
 #include "fonts.h"
 #include "message_box.h"
 #include "random_source.h"
+#include "resources.h"
 #include "runtime_error.h"
 
 using namespace Qt::StringLiterals;
@@ -53,6 +54,8 @@ Form1::Form1(Form1Services services, QWidget *parent) : QWidget(parent), service
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Veltrin"_s);
+    initResources();
+    setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

@@ -87,6 +87,7 @@ TEST_F(Form1Test, WindowHasItsFixedClientAreaAndCaption)
     EXPECT_EQ(form->windowTitle(), u"Veltrin"_s);
     EXPECT_EQ(form->size(), QSize(384, 373));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowIcon().isNull());
 }
 
 TEST_F(Form1Test, TabIndexesAreTheKeyboardOrder)
