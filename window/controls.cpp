@@ -16,8 +16,23 @@ SingleLineTextBox::SingleLineTextBox(QWidget *parent) : QLineEdit(parent) {}
 
 void SingleLineTextBox::setText(const QString &text)
 {
-    // QLineEdit already stays silent when the text is unchanged.
+    // QLineEdit already stays silent when the text is unchanged. When the new
+    // text only drops characters (the password filter), the caret keeps its
+    // place among the characters that stay, instead of jumping to the end.
+    const QString old = this->text();
+    const int caret = cursorPosition();
+    int kept = 0;
+    int matched = 0;
+    for (int i = 0; i < old.size() && matched < text.size(); ++i) {
+        if (old.at(i) == text.at(matched)) {
+            ++matched;
+            if (i < caret)
+                kept = matched;
+        }
+    }
     QLineEdit::setText(text);
+    if (matched == text.size())
+        setCursorPosition(kept);
 }
 
 namespace {

@@ -110,6 +110,18 @@ TEST_F(Form1Test, PasswordFilterKeepsLettersAndDigitsInOrder)
     }
 }
 
+TEST_F(Form1Test, CaretStaysAmongTheKeptCharacters)
+{
+    text3()->setFocus();
+    type(text3(), u"abcd"_s);
+    text3()->setCursorPosition(2);
+    type(text3(), u"中"_s);
+    EXPECT_EQ(text3()->Text(), u"abcd"_s);
+    EXPECT_EQ(text3()->cursorPosition(), 2);
+    type(text3(), u"X"_s);
+    EXPECT_EQ(text3()->Text(), u"abXcd"_s);
+}
+
 TEST_F(Form1Test, FilteredBoxRaisesNoEndlessChanges)
 {
     int changes = 0;
