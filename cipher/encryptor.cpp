@@ -57,7 +57,9 @@ void Encryptor::encrypt(const EncryptPage &page)
     work.Cls();
     work.PSet(0, 0, checked::add(length, m_.key));
 
-    m_.factorA = checked::floorToInt(random_.next() * 1000000.0 + 1000000.0);
+    // For u just below 1 the double sum rounds up to 2000000; A stays below it.
+    m_.factorA =
+        std::min(checked::floorToInt(random_.next() * 1000000.0 + 1000000.0), 1999999);
     m_.factorB = checked::roundHalfEven(random_.next() * 1.5 + 1.5);
     work.PSet(15, 0, checked::add(m_.key, m_.factorA));
     work.PSet(30, 0, checked::add(m_.key, m_.factorB));
