@@ -13,6 +13,8 @@ if [[ "${1:-}" == "--tests" ]]; then
         libgtest-dev       # GoogleTest
         libbenchmark-dev   # Google Benchmark
         clang-format       # the formatting check
+        desktop-file-utils # validates the desktop entry
+        appstream          # validates the AppStream metainfo
     )
 fi
 
