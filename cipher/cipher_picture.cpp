@@ -34,14 +34,6 @@ std::int32_t RowLimit(std::int32_t length)
     return static_cast<std::int32_t>(n);
 }
 
-CursorStep AdvanceCursor(std::int32_t x, std::int32_t y, std::int32_t rowLimit)
-{
-    const std::int32_t nextX = checked::add(x, cell::size);
-    if (checked::mul(rowLimit, cell::size) >= nextX)
-        return {nextX, y, false};
-    return {0, checked::add(y, cell::size), true};
-}
-
 CanvasExtent CanvasSize(std::int32_t length)
 {
     const std::int32_t n = RowLimit(length);

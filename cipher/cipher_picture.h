@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checked_math.h"
+
 #include <QStringView>
 
 #include <cstdint>
@@ -11,8 +13,8 @@ class CodePage;
 
 // The layout of a cipher picture, in twips.
 namespace cell {
-constexpr std::int32_t size = 15;   // one pixel
-constexpr std::int32_t homeX = 30;  // the last header cell: every walk starts here
+constexpr std::int32_t size = 15;  // one pixel
+constexpr std::int32_t homeX = 30; // the last header cell: every walk starts here
 constexpr std::int32_t homeY = 0;
 constexpr std::int32_t margin = 50; // outer size = last cursor position + margin
 } // namespace cell
@@ -32,8 +34,14 @@ struct CursorStep
 };
 
 // One step of the cell walk: right while 15 * n >= x + 15, else to the start
-// of the next row.
-CursorStep AdvanceCursor(std::int32_t x, std::int32_t y, std::int32_t rowLimit);
+// of the next row. Inline: both walks call it once per character.
+inline CursorStep AdvanceCursor(std::int32_t x, std::int32_t y, std::int32_t rowLimit)
+{
+    const std::int32_t nextX = checked::add(x, cell::size);
+    if (checked::mul(rowLimit, cell::size) >= nextX)
+        return {nextX, y, false};
+    return {0, checked::add(y, cell::size), true};
+}
 
 struct CanvasExtent
 {

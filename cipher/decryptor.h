@@ -24,10 +24,8 @@ struct DecryptPage
 class Decryptor
 {
 public:
-    Decryptor(CipherMembers &members, const CodePage &codePage)
-        : m_(members), codePage_(codePage)
-    {
-    }
+    Decryptor(CipherMembers &members, const CodePage &codePage) : m_(members), codePage_(codePage)
+    {}
 
     // Reads the cipher picture on the page's source surface into Text2. A
     // run-time error leaves Text2 unchanged and the members and the page as

@@ -58,8 +58,7 @@ void Encryptor::encrypt(const EncryptPage &page)
     work.PSet(0, 0, checked::add(length, m_.key));
 
     // For u just below 1 the double sum rounds up to 2000000; A stays below it.
-    m_.factorA =
-        std::min(checked::floorToInt(random_.next() * 1000000.0 + 1000000.0), 1999999);
+    m_.factorA = std::min(checked::floorToInt(random_.next() * 1000000.0 + 1000000.0), 1999999);
     m_.factorB = checked::roundHalfEven(random_.next() * 1.5 + 1.5);
     work.PSet(15, 0, checked::add(m_.key, m_.factorA));
     work.PSet(30, 0, checked::add(m_.key, m_.factorB));
@@ -86,9 +85,8 @@ void Encryptor::encrypt(const EncryptPage &page)
         const CursorStep step = AdvanceCursor(m_.writeX, m_.writeY, n);
         m_.writeX = step.x;
         m_.writeY = step.y;
-        const std::int32_t value =
-            checked::add(checked::add(product, text[static_cast<std::size_t>(m_.charIndex - 1)]),
-                         m_.key);
+        const std::int32_t value = checked::add(
+            checked::add(product, text[static_cast<std::size_t>(m_.charIndex - 1)]), m_.key);
         work.PSet(static_cast<float>(m_.writeX), static_cast<float>(m_.writeY), value);
     }
 

@@ -28,8 +28,7 @@ class Encryptor
 public:
     Encryptor(CipherMembers &members, RandomSource &random, const CodePage &codePage)
         : m_(members), random_(random), codePage_(codePage)
-    {
-    }
+    {}
 
     // Draws the cipher picture of the page's text on Picture1 and copies it to
     // Picture5. A run-time error leaves the members and the page as they are

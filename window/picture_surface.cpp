@@ -17,12 +17,12 @@ QRgb toRgb(std::int32_t colour)
 }
 
 // Twips to a pixel index; nullopt when the coordinate cannot be a pixel.
+// For x >= 0, floor(x / 15) is the whole twips divided by 15.
 std::optional<int> toPixel(float twips)
 {
-    const float pixel = std::floor(twips / 15.0f);
-    if (!(pixel >= 0.0f && pixel < 1.0e9f))
+    if (!(twips >= 0.0f && twips < 1.0e9f))
         return std::nullopt;
-    return static_cast<int>(pixel);
+    return static_cast<int>(twips) / 15;
 }
 
 int outerPixels(float twips)
