@@ -9,10 +9,14 @@ int QtMessageBox::show(const QString &text, const QString &caption, int style)
     QMessageBox box;
     box.setWindowTitle(caption);
     box.setText(text);
-    box.setStandardButtons(QMessageBox::Ok);
+    const bool yesNo = (style & 0x0F) == YesNo;
+    box.setStandardButtons(yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
     switch (style & 0x70) {
     case Critical:
         box.setIcon(QMessageBox::Critical);
+        break;
+    case Question:
+        box.setIcon(QMessageBox::Question);
         break;
     case Exclamation:
         box.setIcon(QMessageBox::Warning);
@@ -20,8 +24,10 @@ int QtMessageBox::show(const QString &text, const QString &caption, int style)
     default:
         break;
     }
-    box.exec();
-    return 1;
+    const int chosen = box.exec();
+    if (yesNo)
+        return chosen == QMessageBox::Yes ? Yes : No;
+    return Ok;
 }
 
 } // namespace veltrin

@@ -10,12 +10,19 @@ class MessageBox
 public:
     enum Style : int {
         OkOnly = 0,
+        YesNo = 4,
         Critical = 16,
+        Question = 32,
         Exclamation = 48,
+    };
+    enum Answer : int {
+        Ok = 1,
+        Yes = 6,
+        No = 7,
     };
 
     virtual ~MessageBox() = default;
-    // Returns the button chosen (1 for OK).
+    // Returns the button chosen: Ok, or Yes / No for the YesNo style.
     virtual int show(const QString &text, const QString &caption, int style) = 0;
 };
 

@@ -58,16 +58,22 @@ struct ShownMessage
     int style;
 };
 
+// Records every message; answers with the scripted buttons in order, then OK.
 class RecordingMessageBox final : public MessageBox
 {
 public:
     int show(const QString &text, const QString &caption, int style) override
     {
         shown.push_back({text, caption, style});
-        return 1;
+        if (answers.empty())
+            return Ok;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 
     std::vector<ShownMessage> shown;
+    std::deque<int> answers;
 };
 
 } // namespace veltrin::testing

@@ -1,0 +1,67 @@
+#include "picture_files.h"
+
+#include "runtime_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace veltrin {
+
+std::optional<QImage> LoadPicture(const QString &strFileName, PictureLoader &loader)
+{
+    try {
+        return loader.OleLoadPicturePath(strFileName);
+    } catch (const RuntimeError &) {
+        // Only a failing call falls back; "no picture" is an answer, not an error.
+    }
+    return loader.loadPictureFallback(strFileName);
+}
+
+PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter &writer,
+                           MessageBox &messages)
+    : module_(module), loader_(loader), writer_(writer), messages_(messages)
+{}
+
+QString PictureFiles::open(PictureSurface &picture4)
+{
+    const QString fileName =
+        module_.FileDialog(0, QStringLiteral("打开图片"), QStringLiteral("bmp格式|*.bmp|"));
+    if (fileName.isEmpty())
+        return fileName;
+    picture4.setPicture(LoadPicture(fileName, loader_));
+    return fileName;
+}
+
+QString PictureFiles::save(const Surface &picture5)
+{
+    const QString title = QStringLiteral("保存图片到");
+    const QString fileName = module_.FileDialog(1, title, QStringLiteral("bmp格式|*.bmp"));
+    if (fileName.isEmpty())
+        return fileName;
+
+    // The dialog asked about replacing the name it returned; a name that gets
+    // the extension added is a different file and needs its own question.
+    QString path = fileName;
+    const QString suffix = QStringLiteral(".") + module_.filterExtension;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive)) {
+        path += suffix;
+        if (QFileInfo::exists(path)) {
+            const int answer = messages_.show(
+                QStringLiteral("%1 已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path)),
+                title, MessageBox::YesNo | MessageBox::Exclamation);
+            if (answer != MessageBox::Yes)
+                return fileName;
+        }
+    }
+
+    try {
+        writer_.SavePicture(picture5.Image(), path);
+    } catch (const RuntimeError &error) {
+        messages_.show(QStringLiteral("无法保存图片到 %1。\n%2")
+                           .arg(QDir::toNativeSeparators(path), error.description()),
+                       module_.applicationTitle(), MessageBox::Critical);
+    }
+    return fileName;
+}
+
+} // namespace veltrin

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "message_box.h"
+#include "module1.h"
+#include "picture_io.h"
+#include "picture_surface.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace veltrin {
+
+// The system loader first; the toolkit's loader only when that call fails,
+// and its RuntimeError reaches the caller. None when nothing could be loaded.
+std::optional<QImage> LoadPicture(const QString &strFileName, PictureLoader &loader);
+
+// What the Open and Save buttons do.
+class PictureFiles
+{
+public:
+    PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter &writer,
+                 MessageBox &messages);
+
+    // Asks for a picture and shows it in picture4 (cleared when the file holds
+    // none). Returns the name the dialog gave, empty after a cancel.
+    // May throw RuntimeError from the toolkit's loader.
+    QString open(PictureSurface &picture4);
+
+    // Asks for a name and writes picture5's image there as a BMP file, adding
+    // the filter's extension unless the name has it already. Failures are
+    // reported in a message box. Returns the name the dialog gave.
+    QString save(const Surface &picture5);
+
+private:
+    Module1 &module_;
+    PictureLoader &loader_;
+    PictureWriter &writer_;
+    MessageBox &messages_;
+};
+
+} // namespace veltrin

@@ -1,0 +1,440 @@
+#include "bmp_reference.h"
+#include "picture_io.h"
+#include "qstring_printer.h"
+#include "runtime_error.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <random>
+
+namespace veltrin::testing {
+namespace {
+
+QString corpora()
+{
+    return qEnvironmentVariable("VELTRIN_CORPORA");
+}
+
+QStringList listing(const QString &folder, const QString &pattern)
+{
+    const QDir dir(QDir(corpora()).filePath(folder));
+    QStringList paths;
+    for (const QString &name : dir.entryList({pattern}, QDir::Files, QDir::Name))
+        paths.append(dir.filePath(name));
+    return paths;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::string testName(const QString &path)
+{
+    std::string name = QFileInfo(path).completeBaseName().toStdString();
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+const auto byFileName = [](const ::testing::TestParamInfo<QString> &info) {
+    return testName(info.param);
+};
+
+// Pixels as the picture surface keeps them: 24-bit colour, transparency over white.
+QImage opaque(const QImage &image)
+{
+    QImage shown(image.size(), QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            shown.setPixel(x, y, image.pixel(x, y) | 0xFF000000u);
+    return shown;
+}
+
+// Where the pixels differ first, for a readable failure.
+::testing::AssertionResult samePixels(const QImage &actual, const QImage &expected)
+{
+    if (actual.size() != expected.size())
+        return ::testing::AssertionFailure()
+               << "size " << actual.width() << "x" << actual.height() << " instead of "
+               << expected.width() << "x" << expected.height();
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            if ((actual.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is " << std::hex
+                       << (actual.pixel(x, y) & 0xFFFFFF) << " instead of "
+                       << (expected.pixel(x, y) & 0xFFFFFF);
+    return ::testing::AssertionSuccess();
+}
+
+// --- BMP Suite ---
+
+class GoodBmp : public ::testing::TestWithParam<QString>
+{};
+
+TEST_P(GoodBmp, LoadsWithTheColoursTheFileHolds)
+{
+    const QString path = GetParam();
+    QtPictureLoader loader;
+    const auto image = loader.OleLoadPicturePath(path);
+    ASSERT_TRUE(image.has_value()) << path.toStdString();
+    ASSERT_FALSE(image->isNull());
+
+    // Compressed and OS/2 files show the same picture as their plain sibling.
+    QString reference = path;
+    const QString name = QFileInfo(path).fileName();
+    if (name == QStringLiteral("pal4rle.bmp"))
+        reference = QFileInfo(path).dir().filePath(QStringLiteral("pal4.bmp"));
+    else if (name == QStringLiteral("pal8rle.bmp"))
+        reference = QFileInfo(path).dir().filePath(QStringLiteral("pal8.bmp"));
+    const auto expected = referenceDecodeBmp(readAll(reference));
+    ASSERT_TRUE(expected.has_value()) << "no reference for " << name.toStdString();
+    EXPECT_TRUE(samePixels(opaque(*image), *expected)) << name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(BmpSuite, GoodBmp,
+                         ::testing::ValuesIn(listing(QStringLiteral("bmpsuite/g"),
+                                                     QStringLiteral("*.bmp"))),
+                         byFileName);
+
+TEST(GoodBmp, SuiteIsThere)
+{
+    // Without the corpora every table above would pass empty.
+    EXPECT_EQ(listing(QStringLiteral("bmpsuite/g"), QStringLiteral("*.bmp")).size(), 27);
+    EXPECT_EQ(listing(QStringLiteral("bmpsuite/q"), QStringLiteral("*.bmp")).size(), 43);
+    EXPECT_EQ(listing(QStringLiteral("bmpsuite/b"), QStringLiteral("*.bmp")).size(), 20);
+    EXPECT_EQ(listing(QStringLiteral("pngsuite"), QStringLiteral("*.png")).size(), 175);
+}
+
+TEST(GoodBmp, PaletteAndTrueColourFormsAgree)
+{
+    // The suite draws one picture in many forms; the exact ones must agree.
+    QtPictureLoader loader;
+    const QDir g(QDir(corpora()).filePath(QStringLiteral("bmpsuite/g")));
+    const auto rgb24 = loader.OleLoadPicturePath(g.filePath(QStringLiteral("rgb24.bmp")));
+    ASSERT_TRUE(rgb24.has_value());
+    for (const char16_t *name :
+         {u"rgb24pal.bmp", u"rgb32.bmp", u"rgb32bf.bmp", u"rgb32bfdef.bmp"}) {
+        const auto other = loader.OleLoadPicturePath(g.filePath(QString::fromUtf16(name)));
+        ASSERT_TRUE(other.has_value());
+        EXPECT_TRUE(samePixels(opaque(*other), opaque(*rgb24)))
+            << QString::fromUtf16(name).toStdString();
+    }
+    const auto pal8 = loader.OleLoadPicturePath(g.filePath(QStringLiteral("pal8.bmp")));
+    ASSERT_TRUE(pal8.has_value());
+    for (const char16_t *name : {u"pal8-0.bmp", u"pal8os2.bmp", u"pal8rle.bmp", u"pal8topdown.bmp",
+                                 u"pal8v4.bmp", u"pal8v5.bmp"}) {
+        const auto other = loader.OleLoadPicturePath(g.filePath(QString::fromUtf16(name)));
+        ASSERT_TRUE(other.has_value());
+        EXPECT_TRUE(samePixels(opaque(*other), opaque(*pal8)))
+            << QString::fromUtf16(name).toStdString();
+    }
+}
+
+class QuestionableBmp : public ::testing::TestWithParam<QString>
+{};
+
+TEST_P(QuestionableBmp, EitherLoadsAWholePictureOrIsRefused)
+{
+    QtPictureLoader loader;
+    const auto image = loader.OleLoadPicturePath(GetParam());
+    if (image) {
+        EXPECT_FALSE(image->isNull());
+        EXPECT_GT(image->width(), 0);
+        EXPECT_GT(image->height(), 0);
+    }
+    try {
+        const QImage fallback = loader.loadPictureFallback(GetParam());
+        EXPECT_TRUE(image.has_value());
+        EXPECT_EQ(fallback.size(), image ? image->size() : QSize());
+    } catch (const RuntimeError &error) {
+        EXPECT_FALSE(image.has_value());
+        EXPECT_EQ(error.number(), 481);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BmpSuite, QuestionableBmp,
+                         ::testing::ValuesIn(listing(QStringLiteral("bmpsuite/q"),
+                                                     QStringLiteral("*.bmp"))),
+                         byFileName);
+
+class BadPicture : public ::testing::TestWithParam<QString>
+{};
+
+TEST_P(BadPicture, IsRefusedWithNoneOrTheInvalidPictureError)
+{
+    QtPictureLoader loader;
+    EXPECT_FALSE(loader.OleLoadPicturePath(GetParam()).has_value());
+    try {
+        loader.loadPictureFallback(GetParam());
+        ADD_FAILURE() << "the fallback loader accepted an invalid file";
+    } catch (const RuntimeError &error) {
+        EXPECT_EQ(error.number(), 481);
+        EXPECT_EQ(error.description(), QStringLiteral("无效图片"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BmpSuite, BadPicture,
+                         ::testing::ValuesIn(listing(QStringLiteral("bmpsuite/b"),
+                                                     QStringLiteral("*.bmp"))),
+                         byFileName);
+INSTANTIATE_TEST_SUITE_P(PngSuiteCorrupt, BadPicture,
+                         ::testing::ValuesIn(listing(QStringLiteral("pngsuite"),
+                                                     QStringLiteral("x*.png"))),
+                         byFileName);
+
+// --- PngSuite ---
+
+class GoodPng : public ::testing::TestWithParam<QString>
+{};
+
+TEST_P(GoodPng, LoadsWithTheSizeItsHeaderGives)
+{
+    const QByteArray bytes = readAll(GetParam());
+    ASSERT_GE(bytes.size(), 24);
+    const auto be32 = [&bytes](int at) {
+        return int(std::uint8_t(bytes[at])) << 24 | int(std::uint8_t(bytes[at + 1])) << 16 |
+               int(std::uint8_t(bytes[at + 2])) << 8 | int(std::uint8_t(bytes[at + 3]));
+    };
+    QtPictureLoader loader;
+    const auto image = loader.OleLoadPicturePath(GetParam());
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->size(), QSize(be32(16), be32(20)));
+}
+
+std::vector<QString> validPngs()
+{
+    std::vector<QString> paths;
+    for (const QString &path : listing(QStringLiteral("pngsuite"), QStringLiteral("*.png")))
+        if (!QFileInfo(path).fileName().startsWith(u'x'))
+            paths.push_back(path);
+    return paths;
+}
+
+INSTANTIATE_TEST_SUITE_P(PngSuite, GoodPng, ::testing::ValuesIn(validPngs()), byFileName);
+
+TEST(GoodPng, InterlacedFilesGiveTheSamePixelsAsTheirPlainTwins)
+{
+    QtPictureLoader loader;
+    int pairs = 0;
+    for (const QString &path : validPngs()) {
+        const QString name = QFileInfo(path).fileName();
+        if (name.size() < 4 || name.at(3) != u'i' || name.startsWith(QStringLiteral("bg")))
+            continue;
+        QString twinName = name;
+        twinName[3] = u'n';
+        const QString twin = QFileInfo(path).dir().filePath(twinName);
+        if (!QFile::exists(twin))
+            continue;
+        const auto interlaced = loader.OleLoadPicturePath(path);
+        const auto plain = loader.OleLoadPicturePath(twin);
+        ASSERT_TRUE(interlaced && plain) << name.toStdString();
+        EXPECT_EQ(interlaced->convertToFormat(QImage::Format_ARGB32),
+                  plain->convertToFormat(QImage::Format_ARGB32))
+            << name.toStdString();
+        ++pairs;
+    }
+    EXPECT_GE(pairs, 20);
+}
+
+TEST(GoodPng, EightBitGreyKeepsItsExactLevels)
+{
+    // basn0g08 runs its grey levels 0, 1, 2, ... along the rows.
+    QtPictureLoader loader;
+    const auto image = loader.OleLoadPicturePath(
+        QDir(corpora()).filePath(QStringLiteral("pngsuite/basn0g08.png")));
+    ASSERT_TRUE(image.has_value());
+    const QImage rgb = image->convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < 32; ++x)
+        EXPECT_EQ(rgb.pixel(x, 0) & 0xFFFFFF, QRgb(x * 0x010101u)) << x;
+}
+
+// --- files that are no pictures ---
+
+struct BadFile
+{
+    const char *name;
+    std::function<QString(const QDir &)> make;
+    int errorNumber;
+};
+
+class NotAPicture : public ::testing::TestWithParam<BadFile>
+{};
+
+QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
+}
+
+QByteArray smallBmp()
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(qRgb(10, 20, 30));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+TEST_P(NotAPicture, GivesNoneAndTheFallbackReportsWhy)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString path = GetParam().make(QDir(temp.path()));
+    QtPictureLoader loader;
+    EXPECT_FALSE(loader.OleLoadPicturePath(path).has_value());
+    try {
+        loader.loadPictureFallback(path);
+        ADD_FAILURE() << "loaded " << GetParam().name;
+    } catch (const RuntimeError &error) {
+        EXPECT_EQ(error.number(), GetParam().errorNumber);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NotAPicture,
+    ::testing::Values(
+        BadFile{"missing", [](const QDir &d) { return d.filePath(QStringLiteral("没有.bmp")); },
+                53},
+        BadFile{"folder", [](const QDir &d) { return d.path(); }, 53},
+        BadFile{"empty",
+                [](const QDir &d) { return writeFile(d, QStringLiteral("empty.bmp"), {}); }, 481},
+        BadFile{"text",
+                [](const QDir &d) {
+                    return writeFile(d, QStringLiteral("text.bmp"),
+                                     QByteArrayLiteral("this is no picture\n"));
+                },
+                481},
+        BadFile{"justTheMagic",
+                [](const QDir &d) { return writeFile(d, QStringLiteral("bm.bmp"), "BM"); }, 481},
+        BadFile{"truncatedBmp",
+                [](const QDir &d) {
+                    const QByteArray whole = smallBmp();
+                    return writeFile(d, QStringLiteral("cut.bmp"), whole.left(whole.size() / 2));
+                },
+                481},
+        BadFile{"headerOnly",
+                [](const QDir &d) {
+                    return writeFile(d, QStringLiteral("head.bmp"), smallBmp().left(54));
+                },
+                481}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PictureLoader, ContentDecidesNotTheName)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    QImage png(5, 3, QImage::Format_RGB32);
+    png.fill(qRgb(1, 2, 3));
+    const QString path = QDir(temp.path()).filePath(QStringLiteral("图.bmp"));
+    ASSERT_TRUE(png.save(path, "PNG"));
+    QtPictureLoader loader;
+    const auto image = loader.OleLoadPicturePath(path);
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->pixel(4, 2) & 0xFFFFFF, qRgb(1, 2, 3) & 0xFFFFFF);
+}
+
+// --- writing ---
+
+QImage randomPicture(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, 0xFF000000u | (random() & 0xFFFFFFu));
+    return image;
+}
+
+class SavedBmp : public ::testing::TestWithParam<QSize>
+{};
+
+TEST_P(SavedBmp, IsAnUncompressed24BitFileWithEveryPixelExact)
+{
+    const QSize size = GetParam();
+    const QImage image = randomPicture(size.width(), size.height(), 7u + size.width());
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString path = QDir(temp.path()).filePath(QStringLiteral("保存.bmp"));
+
+    QtPictureWriter().SavePicture(image, path);
+
+    const QByteArray b = readAll(path);
+    const auto u16 = [&b](int at) {
+        return int(std::uint8_t(b[at])) | int(std::uint8_t(b[at + 1])) << 8;
+    };
+    const auto u32 = [&u16](int at) {
+        return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16;
+    };
+    const int stride = (size.width() * 3 + 3) / 4 * 4;
+    ASSERT_EQ(b.size(), 54 + stride * size.height());
+    EXPECT_TRUE(b.startsWith("BM"));
+    EXPECT_EQ(u32(2), std::uint32_t(b.size()));
+    EXPECT_EQ(u32(10), 54u);
+    EXPECT_EQ(u32(14), 40u);
+    EXPECT_EQ(std::int32_t(u32(18)), size.width());
+    EXPECT_EQ(std::int32_t(u32(22)), size.height()); // bottom-up
+    EXPECT_EQ(u16(26), 1);
+    EXPECT_EQ(u16(28), 24);
+    EXPECT_EQ(u32(30), 0u);
+    for (int y = 0; y < size.height(); ++y) {
+        const int line = 54 + stride * (size.height() - 1 - y);
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb rgb = image.pixel(x, y);
+            const int at = line + 3 * x;
+            ASSERT_EQ(std::uint8_t(b[at]), qBlue(rgb)) << x << "," << y;
+            ASSERT_EQ(std::uint8_t(b[at + 1]), qGreen(rgb)) << x << "," << y;
+            ASSERT_EQ(std::uint8_t(b[at + 2]), qRed(rgb)) << x << "," << y;
+        }
+        for (int pad = 3 * size.width(); pad < stride; ++pad)
+            EXPECT_EQ(b[line + pad], '\0');
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SavedBmp,
+                         ::testing::Values(QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 4),
+                                           QSize(5, 1), QSize(110, 110), QSize(127, 64)));
+
+TEST(PictureWriter, FailureThrowsAndLeavesTheOldFileAlone)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QDir dir(temp.path());
+    const QString regular = writeFile(dir, QStringLiteral("file"), "not a folder");
+    QtPictureWriter writer;
+    const QImage image = randomPicture(4, 4, 1);
+
+    // A parent that is a file stops any writer, also one running as root.
+    EXPECT_THROW(writer.SavePicture(image, regular + QStringLiteral("/x.bmp")), RuntimeError);
+    EXPECT_THROW(writer.SavePicture(image, dir.filePath(QStringLiteral("no/such/x.bmp"))),
+                 RuntimeError);
+    // A folder in the way cannot be replaced by a file.
+    ASSERT_TRUE(dir.mkdir(QStringLiteral("taken.bmp")));
+    EXPECT_THROW(writer.SavePicture(image, dir.filePath(QStringLiteral("taken.bmp"))),
+                 RuntimeError);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("taken.bmp"))).isDir());
+    // Nothing to write is an error too, and the old file stays as it was.
+    const QString old = writeFile(dir, QStringLiteral("old.bmp"), "old bytes");
+    EXPECT_THROW(writer.SavePicture(QImage(), old), RuntimeError);
+    EXPECT_EQ(readAll(old), QByteArrayLiteral("old bytes"));
+    EXPECT_EQ(readAll(regular), QByteArrayLiteral("not a folder"));
+}
+
+} // namespace
+} // namespace veltrin::testing
