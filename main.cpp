@@ -1,8 +1,6 @@
-#include "code_page.h"
 #include "form1.h"
-#include "message_box.h"
-#include "random_source.h"
 #include "resources.h"
+#include "system_services.h"
 
 #include <QApplication>
 
@@ -10,9 +8,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(veltrin::applicationId());
-    veltrin::SystemRandomSource random;
-    veltrin::QtMessageBox messages;
-    veltrin::Form1 window({random, veltrin::codePage936(), messages});
+    veltrin::SystemServices system;
+    veltrin::Form1 window(system.services());
     window.show();
     return app.exec();
 }

@@ -50,7 +50,10 @@ void setTextColour(QWidget *widget, const QColor &colour)
 
 } // namespace
 
-Form1::Form1(Form1Services services, QWidget *parent) : QWidget(parent), services_(services)
+Form1::Form1(Form1Services services, QWidget *parent)
+    : QWidget(parent), services_(services),
+      module1_(services.dialogs, services.clock, services.messages),
+      files_(module1_, services.loader, services.writer, services.messages)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Veltrin"_s);
@@ -164,20 +167,21 @@ void Form1::createControls()
 
 void Form1::connectHandlers()
 {
-    connect(Label2[0], &Label::Click, this, [this] { dispatch([this] { Label2_Click(0); }); });
-    connect(Label2[1], &Label::Click, this, [this] { dispatch([this] { Label2_Click(1); }); });
-    connect(Text1, &QPlainTextEdit::textChanged, this,
-            [this] { dispatch([this] { Text1_Change(); }); });
-    connect(Text3, &QLineEdit::textChanged, this, [this] { dispatch([this] { Text3_Change(); }); });
-    connect(Text4, &QLineEdit::textChanged, this, [this] { dispatch([this] { Text4_Change(); }); });
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { dispatch([this] { Command1_Click(); }); });
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { dispatch([this] { Command2_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this,
-            [this] { dispatch([this] { Command3_Click(); }); });
-    connect(Command6, &QPushButton::clicked, this,
-            [this] { dispatch([this] { Command6_Click(); }); });
+    // Every event reaches its handler through dispatch, which reports run-time errors.
+    const auto handle = [this](auto *sender, auto signal, auto handler) {
+        connect(sender, signal, this, [this, handler] { dispatch(handler); });
+    };
+    handle(Label2[0], &Label::Click, [this] { Label2_Click(0); });
+    handle(Label2[1], &Label::Click, [this] { Label2_Click(1); });
+    handle(Text1, &QPlainTextEdit::textChanged, [this] { Text1_Change(); });
+    handle(Text3, &QLineEdit::textChanged, [this] { Text3_Change(); });
+    handle(Text4, &QLineEdit::textChanged, [this] { Text4_Change(); });
+    handle(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
+    handle(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    handle(Command3, &QPushButton::clicked, [this] { Command3_Click(); });
+    handle(Command4, &QPushButton::clicked, [this] { Command4_Click(); });
+    handle(Command6, &QPushButton::clicked, [this] { Command6_Click(); });
+    handle(Command7, &QPushButton::clicked, [this] { Command7_Click(); });
 }
 
 void Form1::setTabOrder()
@@ -276,6 +280,21 @@ void Form1::decryptFrom(const Surface &source)
     decryptor.run({Text4->Text(), source, [this](const QString &text) { Text2->setText(text); },
                    [this](bool on) { Frame2[0]->setEnabled(on); },
                    [this](bool on) { Label2[0]->setEnabled(on); }});
+}
+
+void Form1::Command4_Click()
+{
+    fileName_ = files_.open(Picture4->surface());
+}
+
+void Form1::Command7_Click()
+{
+    fileName_ = files_.save(Picture5->surface());
+}
+
+std::optional<QImage> Form1::LoadPicture(const QString &strFileName)
+{
+    return veltrin::LoadPicture(strFileName, services_.loader);
 }
 
 void Form1::Command3_Click()

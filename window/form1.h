@@ -2,7 +2,9 @@
 
 #include "cipher_members.h"
 #include "controls.h"
+#include "module1.h"
 #include "picture_box.h"
+#include "picture_files.h"
 
 #include <QWidget>
 
@@ -12,8 +14,12 @@
 namespace veltrin {
 
 class CodePage;
+class FileDialogs;
 class MessageBox;
+class PictureLoader;
+class PictureWriter;
 class RandomSource;
+class TickCounter;
 
 // What the window needs of the platform; tests hand in fakes.
 struct Form1Services
@@ -21,6 +27,10 @@ struct Form1Services
     RandomSource &random;
     const CodePage &codePage;
     MessageBox &messages;
+    FileDialogs &dialogs;
+    TickCounter &clock;
+    PictureLoader &loader;
+    PictureWriter &writer;
 };
 
 // The program's one window: both pages, their controls and the handlers.
@@ -33,6 +43,7 @@ public:
     ~Form1() override;
 
     const CipherMembers &members() const { return m_; }
+    const QString &fileName() const { return fileName_; }
 
     // Event handlers, named control_event.
     void Form_Load();
@@ -43,8 +54,11 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+    void Command4_Click();
     void Command6_Click();
+    void Command7_Click();
 
+    std::optional<QImage> LoadPicture(const QString &strFileName);
     void 防止输入中文(TextBox &文本框Name);
 
 private:
@@ -58,6 +72,9 @@ private:
 
     Form1Services services_;
     CipherMembers m_;
+    QString fileName_;
+    Module1 module1_;
+    PictureFiles files_;
 
     std::array<Frame *, 3> Frame1{};
     std::array<Frame *, 3> Frame2{};

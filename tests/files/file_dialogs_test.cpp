@@ -1,6 +1,6 @@
 #include "file_dialogs.h"
 #include "module1.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 
 #include <QApplication>
 #include <QDir>

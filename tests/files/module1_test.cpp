@@ -1,5 +1,5 @@
 #include "module1.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 #include "scripted_file_dialogs.h"
 
 #include <gtest/gtest.h>

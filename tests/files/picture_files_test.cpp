@@ -1,5 +1,5 @@
 #include "picture_files.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 #include "runtime_error.h"
 #include "scripted_file_dialogs.h"
 

@@ -1,6 +1,6 @@
 #include "bmp_reference.h"
 #include "picture_io.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 #include "runtime_error.h"
 
 #include <QBuffer>

@@ -36,8 +36,7 @@ class FakeTickCounter final : public TickCounter
 public:
     explicit FakeTickCounter(std::uint32_t start = 0, std::uint32_t stepPerReading = 0)
         : now(start), step(stepPerReading)
-    {
-    }
+    {}
     std::uint32_t GetTickCount() override
     {
         const std::uint32_t value = now;

@@ -4,7 +4,9 @@
 #include "controls.h"
 #include "fakes.h"
 #include "form1.h"
+#include "picture_io.h"
 #include "qt_printers.h"
+#include "scripted_file_dialogs.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -25,7 +27,8 @@ protected:
     {
         for (int i = 0; i < 64; ++i)
             random.push((i % 7) / 7.0);
-        form = std::make_unique<Form1>(Form1Services{random, codePage936(), messages});
+        form = std::make_unique<Form1>(
+            Form1Services{random, codePage936(), messages, dialogs, clock, loader, writer});
         form->show();
         // Keyboard focus needs an active window, also offscreen.
         QApplication::setActiveWindow(form.get());
@@ -67,6 +70,10 @@ protected:
 
     ScriptedRandom random;
     RecordingMessageBox messages;
+    FakeTickCounter clock;
+    ScriptedFileDialogs dialogs{clock};
+    QtPictureLoader loader;
+    QtPictureWriter writer;
     std::unique_ptr<Form1> form;
 };
 

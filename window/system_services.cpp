@@ -1,0 +1,12 @@
+#include "system_services.h"
+
+#include "code_page.h"
+
+namespace veltrin {
+
+Form1Services SystemServices::services()
+{
+    return {random_, codePage936(), messages_, dialogs_, clock_, loader_, writer_};
+}
+
+} // namespace veltrin
