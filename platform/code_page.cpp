@@ -78,9 +78,8 @@ public:
             const bool surrogate = u >= 0xD800 && u <= 0xDFFF;
             const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
             unsigned char out[8];
-            const int n = surrogate ? -1
-                                    : toAnsi.convert(in, 2, reinterpret_cast<char *>(out),
-                                                     sizeof out);
+            const int n =
+                surrogate ? -1 : toAnsi.convert(in, 2, reinterpret_cast<char *>(out), sizeof out);
             if (n == 1)
                 c = static_cast<std::int16_t>(out[0]);
             else if (n == 2)

@@ -18,8 +18,7 @@ public:
 
     RuntimeError(int number, QString description)
         : number_(number), description_(std::move(description))
-    {
-    }
+    {}
 
     static RuntimeError invalidProcedureCall()
     {

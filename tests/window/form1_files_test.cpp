@@ -35,10 +35,7 @@ protected:
         click(u"Command6"_s);
         return text2()->Text();
     }
-    const PictureSurface &picture4() const
-    {
-        return control<PictureBox>(u"Picture4"_s)->surface();
-    }
+    const PictureSurface &picture4() const { return control<PictureBox>(u"Picture4"_s)->surface(); }
 
     QTemporaryDir dir;
 };
@@ -50,8 +47,7 @@ struct FileTrip
 };
 
 class Form1FileRoundTrip : public Form1Files, public ::testing::WithParamInterface<FileTrip>
-{
-};
+{};
 
 TEST_P(Form1FileRoundTrip, SavedPictureOpensAndDecryptsInFull)
 {
