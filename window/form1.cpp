@@ -292,11 +292,6 @@ void Form1::Command7_Click()
     fileName_ = files_.save(Picture5->surface());
 }
 
-std::optional<QImage> Form1::LoadPicture(const QString &strFileName)
-{
-    return veltrin::LoadPicture(strFileName, services_.loader);
-}
-
 void Form1::Command3_Click()
 {
     Label1->setCaption(Text1->Text() == Text2->Text() ? u"是"_s : u"否"_s);

@@ -58,7 +58,6 @@ public:
     void Command6_Click();
     void Command7_Click();
 
-    std::optional<QImage> LoadPicture(const QString &strFileName);
     void 防止输入中文(TextBox &文本框Name);
 
 private:
