@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 
 namespace veltrin {
 
@@ -24,6 +25,10 @@ struct CipherMembers
     std::int32_t readFactorA = 0;
     std::int32_t readFactorB = 0;
     QString decodedText;
+
+    // key = the password's key; keyIndex ends past the last character, as the
+    // summing loop leaves it.
+    void setKey(std::span<const std::int16_t> passwordCodes);
 };
 
 } // namespace veltrin

@@ -1,5 +1,7 @@
 #include "cipher_picture.h"
 
+#include "cipher_members.h"
+
 #include "checked_math.h"
 #include "code_page.h"
 
@@ -13,6 +15,15 @@ std::int32_t PasswordKey(std::span<const std::int16_t> passwordCodes)
     for (const std::int16_t code : passwordCodes)
         key = checked::add(key, code);
     return key;
+}
+
+void CipherMembers::setKey(std::span<const std::int16_t> passwordCodes)
+{
+    key = 0;
+    if (passwordCodes.empty())
+        return;
+    key = PasswordKey(passwordCodes);
+    keyIndex = static_cast<std::int32_t>(passwordCodes.size()) + 1;
 }
 
 std::int32_t PasswordKey(QStringView password, const CodePage &codePage)

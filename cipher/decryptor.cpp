@@ -16,12 +16,7 @@ constexpr std::int32_t skipWithoutKey = 15777215;
 
 void Decryptor::run(const DecryptPage &page)
 {
-    m_.key = 0;
-    const std::vector<std::int16_t> password = codePage_.codes(page.password);
-    if (!password.empty()) {
-        m_.key = PasswordKey(password);
-        m_.keyIndex = static_cast<std::int32_t>(password.size()) + 1;
-    }
+    m_.setKey(codePage_.codes(page.password));
 
     const std::int32_t first = page.source.Point(0, 0);
     if (checked::sub(first, m_.key) == blank)

@@ -47,11 +47,7 @@ void Encryptor::encrypt(const EncryptPage &page)
         throw RuntimeError::overflow();
     const auto length = static_cast<std::int32_t>(text.size());
 
-    m_.key = 0;
-    if (!password.empty()) {
-        m_.key = PasswordKey(password);
-        m_.keyIndex = static_cast<std::int32_t>(password.size()) + 1;
-    }
+    m_.setKey(password);
 
     Surface &work = page.picture1;
     work.Cls();
