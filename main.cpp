@@ -1,15 +1,7 @@
-#include "form1.h"
-#include "resources.h"
-#include "system_services.h"
-
-#include <QApplication>
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "application.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(veltrin::applicationId());
-    veltrin::SystemServices system;
-    veltrin::Form1 window(system.services());
-    window.show();
-    return app.exec();
+    return veltrin::runWindow(argc, argv);
 }

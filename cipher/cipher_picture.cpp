@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cipher_picture.h"
 
 #include "cipher_members.h"
@@ -47,18 +48,25 @@ std::int32_t RowLimit(std::int32_t length)
 
 CanvasExtent CanvasSize(std::int32_t length)
 {
+    // The walk in closed form, so that a header claiming millions of
+    // characters is measured at once. Every wrap leaves column n, except for
+    // n = 1, whose second wrap (L = 3) leaves column 1.
+    if (length <= 0)
+        return {cell::margin, cell::margin};
     const std::int32_t n = RowLimit(length);
-    std::int32_t x = cell::homeX;
-    std::int32_t y = cell::homeY;
-    std::int32_t rowWidth = 0;
-    for (std::int32_t i = 1; i <= length; ++i) {
-        const CursorStep step = AdvanceCursor(x, y, n);
-        if (step.wrapped)
-            rowWidth = x;
-        x = step.x;
-        y = step.y;
-    }
-    return {checked::add(rowWidth, cell::margin), checked::add(y, cell::margin)};
+    const std::int32_t onRowZero = n >= 3 ? n - 2 : 0;
+    const std::int32_t lastRow = 1 + (length - onRowZero - 1) / (n + 1);
+    const std::int32_t rowWidth = n >= 2 ? n * cell::size : (length == 3 ? 15 : 30);
+    return {rowWidth + cell::margin, lastRow * cell::size + cell::margin};
+}
+
+bool WalkFits(std::int32_t length, std::int32_t columns, std::int32_t rows)
+{
+    if (length <= 0)
+        return true; // no data cell at all
+    const CanvasExtent canvas = CanvasSize(length);
+    return (canvas.width - cell::margin) / cell::size < columns &&
+           (canvas.height - cell::margin) / cell::size < rows;
 }
 
 } // namespace veltrin

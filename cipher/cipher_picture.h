@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "checked_math.h"
@@ -51,5 +52,9 @@ struct CanvasExtent
 
 // The outer size, in twips, of a surface that holds a text of `length` characters.
 CanvasExtent CanvasSize(std::int32_t length);
+
+// Whether every data cell of a text of `length` characters lies inside a
+// drawing area of columns x rows pixels. Constant time, whatever the length.
+bool WalkFits(std::int32_t length, std::int32_t columns, std::int32_t rows);
 
 } // namespace veltrin

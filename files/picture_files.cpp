@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_files.h"
 
 #include "runtime_error.h"
@@ -7,14 +8,14 @@
 
 namespace veltrin {
 
-std::optional<QImage> LoadPicture(const QString &strFileName, PictureLoader &loader)
+PictureLoad LoadPicture(const QString &strFileName, PictureLoader &loader)
 {
     try {
         return loader.OleLoadPicturePath(strFileName);
     } catch (const RuntimeError &) {
         // Only a failing call falls back; "no picture" is an answer, not an error.
     }
-    return loader.loadPictureFallback(strFileName);
+    return {loader.loadPictureFallback(strFileName), 0, {}};
 }
 
 PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter &writer,
@@ -22,14 +23,17 @@ PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter
     : module_(module), loader_(loader), writer_(writer), messages_(messages)
 {}
 
-QString PictureFiles::open(PictureSurface &picture4)
+OpenedFile PictureFiles::open(PictureSurface &picture4)
 {
-    const QString fileName =
+    OpenedFile opened;
+    opened.fileName =
         module_.FileDialog(0, QStringLiteral("打开图片"), QStringLiteral("bmp格式|*.bmp|"));
-    if (fileName.isEmpty())
-        return fileName;
-    picture4.setPicture(LoadPicture(fileName, loader_));
-    return fileName;
+    if (opened.fileName.isEmpty())
+        return opened;
+    opened.load = LoadPicture(opened.fileName, loader_);
+    picture4.setPicture(opened.load.picture ? std::optional<QImage>(opened.load.picture->image)
+                                            : std::nullopt);
+    return opened;
 }
 
 QString PictureFiles::save(const Surface &picture5)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "message_box.h"
@@ -13,8 +14,17 @@
 namespace veltrin {
 
 // The system loader first; the toolkit's loader only when that call fails,
-// and its RuntimeError reaches the caller. None when nothing could be loaded.
-std::optional<QImage> LoadPicture(const QString &strFileName, PictureLoader &loader);
+// and its RuntimeError reaches the caller. No picture when nothing could be
+// loaded, with the reason.
+PictureLoad LoadPicture(const QString &strFileName, PictureLoader &loader);
+
+// What an Open did: the name the dialog gave (empty after a cancel) and, when
+// it gave one, what loading that file came to.
+struct OpenedFile
+{
+    QString fileName;
+    PictureLoad load;
+};
 
 // What the Open and Save buttons do.
 class PictureFiles
@@ -24,9 +34,8 @@ public:
                  MessageBox &messages);
 
     // Asks for a picture and shows it in picture4 (cleared when the file holds
-    // none). Returns the name the dialog gave, empty after a cancel.
-    // May throw RuntimeError from the toolkit's loader.
-    QString open(PictureSurface &picture4);
+    // none). May throw RuntimeError from the toolkit's loader.
+    OpenedFile open(PictureSurface &picture4);
 
     // Asks for a name and writes picture5's image there as a BMP file, adding
     // the filter's extension unless the name has it already. Failures are

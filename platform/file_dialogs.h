@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -62,17 +63,5 @@ QStringList nameFiltersFrom(const QString &nulSeparatedFilter);
 // Puts a confirmed path into the record's file buffer as the dialog would.
 // Returns 1, or 0 when the path and its NUL do not fit in nMaxFile characters.
 int storeChosenPath(OPENFILENAME &ofn, const QString &path);
-
-// QFileDialog in the record's place. The dialogs have no owner window, so the
-// main window stays usable while one shows.
-class QtFileDialogs final : public FileDialogs
-{
-public:
-    int GetOpenFileNameA(OPENFILENAME &ofn) override;
-    int GetSaveFileNameA(OPENFILENAME &ofn) override;
-
-private:
-    int run(OPENFILENAME &ofn, bool save);
-};
 
 } // namespace veltrin

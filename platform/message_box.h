@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -24,12 +25,6 @@ public:
     virtual ~MessageBox() = default;
     // Returns the button chosen: Ok, or Yes / No for the YesNo style.
     virtual int show(const QString &text, const QString &caption, int style) = 0;
-};
-
-class QtMessageBox final : public MessageBox
-{
-public:
-    int show(const QString &text, const QString &caption, int style) override;
 };
 
 } // namespace veltrin

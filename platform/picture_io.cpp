@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_io.h"
 
 #include "runtime_error.h"
@@ -22,14 +23,7 @@ constexpr int DiskFull = 61;
 constexpr int PathFileAccessError = 75;
 constexpr int InvalidPicture = 481;
 
-struct Decoded
-{
-    std::optional<QImage> image;
-    int errorNumber = 0;
-    QString reason;
-};
-
-Decoded failure(int number, QString reason)
+PictureLoad failure(int number, QString reason)
 {
     return {std::nullopt, number, std::move(reason)};
 }
@@ -238,7 +232,34 @@ bool indicesInsidePalette(const QImage &image)
     return true;
 }
 
-Decoded decode(const QString &path)
+// WebP keeps pixels exactly only in its lossless form, the VP8L chunk.
+bool lossyWebp(const QByteArray &bytes)
+{
+    return bytes.size() >= 16 && bytes.mid(12, 4) != QByteArrayLiteral("VP8L");
+}
+
+PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
+{
+    const bool bmp = bytes.startsWith("BM");
+    ColourMasks masks{};
+    if (bmp && !bmpSound(bytes, masks))
+        return failure(InvalidPicture, QStringLiteral("无效图片"));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, suffix.toLatin1());
+    reader.setAutoTransform(false);
+    reader.setDecideFormatFromContent(true);
+    QImage image = reader.read();
+    if (image.isNull() || !indicesInsidePalette(image))
+        return failure(InvalidPicture, QStringLiteral("无效图片"));
+    if (bmp)
+        widenNarrowChannels(image, masks);
+    OpenedPicture opened{std::move(image), reader.format().toLower(), false};
+    opened.lossy = opened.format == "jpeg" || (opened.format == "webp" && lossyWebp(bytes));
+    return {std::move(opened), 0, {}};
+}
+
+PictureLoad decode(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return failure(FileNotFound, QStringLiteral("文件未找到"));
@@ -252,37 +273,27 @@ Decoded decode(const QString &path)
         return failure(InvalidPicture, QStringLiteral("无效图片"));
     QByteArray bytes = file.readAll();
     file.close();
-
-    const bool bmp = bytes.startsWith("BM");
-    ColourMasks masks{};
-    if (bmp && !bmpSound(bytes, masks))
-        return failure(InvalidPicture, QStringLiteral("无效图片"));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull() || !indicesInsidePalette(image))
-        return failure(InvalidPicture, QStringLiteral("无效图片"));
-    if (bmp)
-        widenNarrowChannels(image, masks);
-    return {std::move(image), 0, {}};
+    return decodeBytes(std::move(bytes), QFileInfo(path).suffix().toLower());
 }
 
 } // namespace
 
-std::optional<QImage> QtPictureLoader::OleLoadPicturePath(const QString &path)
+PictureLoad QtPictureLoader::OleLoadPicturePath(const QString &path)
 {
-    return decode(path).image;
+    return decode(path);
 }
 
-QImage QtPictureLoader::loadPictureFallback(const QString &path)
+OpenedPicture QtPictureLoader::loadPictureFallback(const QString &path)
 {
-    Decoded decoded = decode(path);
-    if (!decoded.image)
-        throw RuntimeError(decoded.errorNumber, decoded.reason);
-    return *std::move(decoded.image);
+    PictureLoad loaded = decode(path);
+    if (!loaded.picture)
+        throw RuntimeError(loaded.errorNumber, loaded.reason);
+    return *std::move(loaded.picture);
+}
+
+PictureLoad QtPictureLoader::loadBytes(const QByteArray &bytes, const QString &suffix)
+{
+    return decodeBytes(bytes, suffix.toLower());
 }
 
 void QtPictureWriter::SavePicture(const QImage &image, const QString &path)

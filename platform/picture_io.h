@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -7,16 +9,39 @@
 
 namespace veltrin {
 
-// Loading a picture file, the two ways the program has.
+// A picture as it came out of its file: the pixels, and what kind of file held
+// them, which tells whether the pixels can still be those that were saved.
+struct OpenedPicture
+{
+    QImage image;
+    QByteArray format;  // the reader's name of the format: "bmp", "png", "jpeg", "webp", ...
+    bool lossy = false; // JPEG or lossy WebP: compression has changed the pixels
+};
+
+// What a load gives: a picture, or none with the run-time error number and the
+// reason, in Chinese, for a message to the user.
+struct PictureLoad
+{
+    std::optional<OpenedPicture> picture;
+    int errorNumber = 0;
+    QString reason;
+
+    explicit operator bool() const { return picture.has_value(); }
+};
+
+// Loading a picture, the two ways the program has.
 class PictureLoader
 {
 public:
     virtual ~PictureLoader() = default;
-    // The path-based system loader: none for a missing file or one that is no
-    // picture. May throw RuntimeError when the call itself fails.
-    virtual std::optional<QImage> OleLoadPicturePath(const QString &path) = 0;
+    // The path-based system loader: no picture for a missing file or one that
+    // is no picture. May throw RuntimeError when the call itself fails.
+    virtual PictureLoad OleLoadPicturePath(const QString &path) = 0;
     // The toolkit's loader: throws RuntimeError when it cannot load the file.
-    virtual QImage loadPictureFallback(const QString &path) = 0;
+    virtual OpenedPicture loadPictureFallback(const QString &path) = 0;
+    // A picture that comes as bytes rather than as a file (the clipboard), with
+    // the same decisions as for a file; `suffix` stands in for a file name's.
+    virtual PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) = 0;
 };
 
 // Writes a picture to a BMP file; throws RuntimeError on failure.
@@ -27,13 +52,14 @@ public:
     virtual void SavePicture(const QImage &image, const QString &path) = 0;
 };
 
-// Qt's image readers, every format they know, colours as stored. Files that
-// break their format's rules are refused rather than shown half-read.
+// Qt's image readers, colours as stored. Files that break their format's rules
+// are refused rather than shown half-read.
 class QtPictureLoader final : public PictureLoader
 {
 public:
-    std::optional<QImage> OleLoadPicturePath(const QString &path) override;
-    QImage loadPictureFallback(const QString &path) override;
+    PictureLoad OleLoadPicturePath(const QString &path) override;
+    OpenedPicture loadPictureFallback(const QString &path) override;
+    PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) override;
 };
 
 // An uncompressed 24-bit BMP, every pixel kept exactly. The file is replaced

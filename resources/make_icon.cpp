@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the application icon and writes the Windows icon file and the PNGs of
 // the freedesktop icon theme. The outputs are committed so that a normal build
 // never runs this; rebuild them with the veltrin_icon target after changing

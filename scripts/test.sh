@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets everything up, builds Veltrin with its tests and runs every test.
 #   scripts/test.sh             warnings as errors, optimised build
 #   scripts/test.sh --sanitize  the same tests under AddressSanitizer and UBSan

@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
 #include "code_page.h"
 #include "decryptor.h"
 #include "encryptor.h"
 #include "fonts.h"
-#include "message_box.h"
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
@@ -284,7 +284,7 @@ void Form1::decryptFrom(const Surface &source)
 
 void Form1::Command4_Click()
 {
-    fileName_ = files_.open(Picture4->surface());
+    fileName_ = files_.open(Picture4->surface()).fileName;
 }
 
 void Form1::Command7_Click()

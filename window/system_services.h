@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "file_dialogs.h"
 #include "form1.h"
-#include "message_box.h"
 #include "picture_io.h"
+#include "qt_file_dialogs.h"
+#include "qt_message_box.h"
 #include "random_source.h"
 #include "tick_counter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cipher_fixtures.h"
 #include "cipher_picture.h"
 
@@ -103,15 +104,61 @@ INSTANTIATE_TEST_SUITE_P(
                    95},
         LayoutCase{12000, 109, {}, {3, 0}, {12, 109}, 1685, 1685}));
 
-TEST(CanvasSize, FollowsTheClosedFormForEveryLengthUpTo12000)
+TEST(CanvasSize, MatchesTheWalkForEveryLengthUpTo12000AndForHugeOnes)
 {
-    for (int length = 1; length <= 12000; ++length) {
+    // One walk, measured as it goes, against the closed form at every length.
+    std::int32_t x = cell::homeX, y = cell::homeY, rowWidth = 0, n = 1;
+    for (std::int32_t length = 1; length <= 12000; ++length) {
+        // A new row limit reshapes the whole walk, so start it again.
+        if (RowLimit(length) != n) {
+            n = RowLimit(length);
+            x = cell::homeX, y = cell::homeY, rowWidth = 0;
+            for (std::int32_t i = 1; i < length; ++i) {
+                const CursorStep step = AdvanceCursor(x, y, n);
+                rowWidth = step.wrapped ? x : rowWidth;
+                x = step.x, y = step.y;
+            }
+        }
+        const CursorStep step = AdvanceCursor(x, y, n);
+        rowWidth = step.wrapped ? x : rowWidth;
+        x = step.x, y = step.y;
         const CanvasExtent canvas = CanvasSize(length);
+        ASSERT_EQ(canvas.width, rowWidth + 50) << "L=" << length;
+        ASSERT_EQ(canvas.height, y + 50) << "L=" << length;
+        ASSERT_EQ(std::pair(canvas.width, canvas.height), referenceCanvas(length)) << length;
+    }
+    for (const std::int32_t length : {16777214, 16777216, 100000000, kMax}) {
         const auto [width, height] = referenceCanvas(length);
-        ASSERT_EQ(canvas.width, width) << "L=" << length;
-        ASSERT_EQ(canvas.height, height) << "L=" << length;
+        EXPECT_EQ(CanvasSize(length).width, width) << length;
+        EXPECT_EQ(CanvasSize(length).height, height) << length;
     }
 }
+
+struct FitCase
+{
+    std::int32_t length, columns, rows;
+    bool fits;
+};
+
+class WalkFitsIn : public ::testing::TestWithParam<FitCase>
+{};
+
+TEST_P(WalkFitsIn, ExactlyTheCanvasDrawingArea)
+{
+    const auto &c = GetParam();
+    EXPECT_EQ(WalkFits(c.length, c.columns, c.rows), c.fits)
+        << c.length << " in " << c.columns << "x" << c.rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CipherPicture, WalkFitsIn,
+    ::testing::Values(FitCase{1, 3, 2, true}, FitCase{1, 3, 1, false}, FitCase{3, 2, 3, true},
+                      FitCase{3, 2, 2, false}, FitCase{16, 5, 4, true}, FitCase{16, 4, 4, false},
+                      FitCase{12000, 110, 110, true}, FitCase{12000, 110, 109, false},
+                      FitCase{12000, 109, 110, false}, FitCase{16777214, 4096, 4097, true},
+                      FitCase{16777214, 4096, 4096, false}, FitCase{1000000, 3, 1, false},
+                      FitCase{kMax, 32767, 32767, false}, FitCase{0, 0, 0, true},
+                      FitCase{-5, 0, 0, true}));
 
 TEST(RowLimit, IsExactAroundEveryPerfectSquare)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_files.h"
 #include "qt_printers.h"
 #include "runtime_error.h"
@@ -23,6 +24,12 @@ void drawRandom(PictureSurface &surface, int pixels, unsigned seed)
     for (int y = 0; y < pixels; ++y)
         for (int x = 0; x < pixels; ++x)
             surface.PSet(15.0f * float(x), 15.0f * float(y), std::int32_t(random() & 0xFFFFFF));
+}
+
+std::optional<QImage> loadImage(PictureLoader &loader, const QString &path)
+{
+    PictureLoad load = loader.OleLoadPicturePath(path);
+    return load.picture ? std::optional<QImage>(load.picture->image) : std::nullopt;
 }
 
 QByteArray readAll(const QString &path)
@@ -90,7 +97,7 @@ TEST_P(SaveNames, ExtensionIsAddedOnlyWhenMissing)
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_TRUE(dialogs.calls[0].save);
     EXPECT_EQ(dialogs.calls[0].record.lpstrTitle, QStringLiteral("保存图片到"));
-    const auto reopened = loader.OleLoadPicturePath(inTemp(c.written));
+    const auto reopened = loadImage(loader, inTemp(c.written));
     ASSERT_TRUE(reopened.has_value());
     EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.Image());
 }
@@ -134,7 +141,7 @@ TEST_P(ReplaceAddedName, AnExistingFileBehindTheAddedExtensionIsReplacedOnlyAfte
     EXPECT_EQ(messages.shown[0].style, MessageBox::YesNo | MessageBox::Exclamation);
     EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("name.bmp")});
     if (GetParam().replaced) {
-        const auto reopened = loader.OleLoadPicturePath(existing);
+        const auto reopened = loadImage(loader, existing);
         ASSERT_TRUE(reopened.has_value());
         EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.Image());
     } else {
@@ -222,7 +229,7 @@ TEST_F(PictureFilesTest, CancelledOpenKeepsThePicture)
     const QImage before = picture4.Image();
     dialogs.cancel();
 
-    EXPECT_TRUE(files.open(picture4).isEmpty());
+    EXPECT_TRUE(files.open(picture4).fileName.isEmpty());
 
     EXPECT_EQ(picture4.Image(), before);
     ASSERT_EQ(dialogs.calls.size(), 1u);
@@ -239,7 +246,7 @@ TEST_F(PictureFilesTest, AFullSizeCipherPictureSurvivesSaveAndOpen)
     const QString saved = inTemp(QStringLiteral("round trip.bmp"));
     dialogs.confirm(saved);
 
-    EXPECT_EQ(files.open(picture4), saved);
+    EXPECT_EQ(files.open(picture4).fileName, saved);
 
     EXPECT_EQ(picture4.outerSize(), QSize(112, 112));
     for (int y = 0; y < 110; ++y)
@@ -268,7 +275,7 @@ TEST_P(OpenUnreadable, ClearsThePictureQuietly)
         writeFile(path, GetParam().content);
     dialogs.confirm(path);
 
-    EXPECT_EQ(files.open(picture4), path);
+    EXPECT_EQ(files.open(picture4).fileName, path);
 
     EXPECT_TRUE(messages.shown.empty());
     const QImage shown = picture4.Image();
@@ -292,26 +299,27 @@ class ScriptedLoader final : public PictureLoader
 public:
     enum class First { Picture, None, Throws };
 
-    std::optional<QImage> OleLoadPicturePath(const QString &) override
+    PictureLoad OleLoadPicturePath(const QString &) override
     {
         ++firstCalls;
         if (first == First::Throws)
             throw RuntimeError(7, QStringLiteral("内存不足"));
         if (first == First::None)
-            return std::nullopt;
+            return {std::nullopt, 481, QStringLiteral("无效图片")};
         QImage image(2, 1, QImage::Format_RGB32);
         image.fill(qRgb(1, 1, 1));
-        return image;
+        return {OpenedPicture{image, "bmp", false}, 0, {}};
     }
-    QImage loadPictureFallback(const QString &) override
+    OpenedPicture loadPictureFallback(const QString &) override
     {
         ++fallbackCalls;
         if (fallbackThrows)
             throw RuntimeError(481, QStringLiteral("无效图片"));
         QImage image(3, 1, QImage::Format_RGB32);
         image.fill(qRgb(2, 2, 2));
-        return image;
+        return {image, "bmp", false};
     }
+    PictureLoad loadBytes(const QByteArray &, const QString &) override { return {}; }
 
     First first = First::Picture;
     bool fallbackThrows = false;
@@ -340,10 +348,10 @@ TEST_P(LoadPictureOrder, FallbackRunsOnlyAfterTheFirstLoaderFails)
     if (c.expectedWidth < 0) {
         EXPECT_THROW(LoadPicture(QStringLiteral("p"), loader), RuntimeError);
     } else {
-        const auto image = LoadPicture(QStringLiteral("p"), loader);
-        EXPECT_EQ(image.has_value(), c.expectedWidth > 0);
-        if (image) {
-            EXPECT_EQ(image->width(), c.expectedWidth);
+        const PictureLoad load = LoadPicture(QStringLiteral("p"), loader);
+        EXPECT_EQ(load.picture.has_value(), c.expectedWidth > 0);
+        if (load.picture) {
+            EXPECT_EQ(load.picture->image.width(), c.expectedWidth);
         }
     }
     EXPECT_EQ(loader.firstCalls, 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window icon built from the compiled-in icon file.
 
 #include "resources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads veltrin.ico back with a parser of its own, independent of the program
 // that writes it, and with Qt's ico reader.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the icon into a scratch folder and compares it with the committed files,
 # so a change to the drawing cannot go out without its regenerated outputs.
 # -DTOOL=<veltrin_make_icon> -DSOURCE=<resources folder> -DWORK=<scratch folder>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows resource script as CMake configured it from the project version.
 
 #include <QFile>

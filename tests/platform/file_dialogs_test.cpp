@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_dialogs.h"
-#include "module1.h"
+#include "qt_file_dialogs.h"
 #include "qt_printers.h"
 
 #include <QApplication>
@@ -166,7 +167,8 @@ OPENFILENAME programRecord(const QString &title, const QString &initialDir)
     ofn.nMaxFile = 260;
     ofn.lpstrTitle = title;
     ofn.lpstrInitialDir = initialDir;
-    ofn.Flags = Module1::dialogFlags;
+    ofn.Flags = OPENFILENAME::OFN_OVERWRITEPROMPT | OPENFILENAME::OFN_HIDEREADONLY |
+                OPENFILENAME::OFN_CREATEPROMPT;
     return ofn;
 }
 

@@ -1,4 +1,5 @@
-#include "message_box.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qt_message_box.h"
 
 #include <QMessageBox>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bmp_reference.h"
 #include "picture_io.h"
 #include "qt_printers.h"
@@ -30,6 +31,12 @@ QStringList listing(const QString &folder, const QString &pattern)
     for (const QString &name : dir.entryList({pattern}, QDir::Files, QDir::Name))
         paths.append(dir.filePath(name));
     return paths;
+}
+
+std::optional<QImage> loadImage(PictureLoader &loader, const QString &path)
+{
+    PictureLoad load = loader.OleLoadPicturePath(path);
+    return load.picture ? std::optional<QImage>(load.picture->image) : std::nullopt;
 }
 
 QByteArray readAll(const QString &path)
@@ -88,7 +95,7 @@ TEST_P(GoodBmp, LoadsWithTheColoursTheFileHolds)
 {
     const QString path = GetParam();
     QtPictureLoader loader;
-    const auto image = loader.OleLoadPicturePath(path);
+    const auto image = loadImage(loader, path);
     ASSERT_TRUE(image.has_value()) << path.toStdString();
     ASSERT_FALSE(image->isNull());
 
@@ -123,20 +130,20 @@ TEST(GoodBmp, PaletteAndTrueColourFormsAgree)
     // The suite draws one picture in many forms; the exact ones must agree.
     QtPictureLoader loader;
     const QDir g(QDir(corpora()).filePath(QStringLiteral("bmpsuite/g")));
-    const auto rgb24 = loader.OleLoadPicturePath(g.filePath(QStringLiteral("rgb24.bmp")));
+    const auto rgb24 = loadImage(loader, g.filePath(QStringLiteral("rgb24.bmp")));
     ASSERT_TRUE(rgb24.has_value());
     for (const char16_t *name :
          {u"rgb24pal.bmp", u"rgb32.bmp", u"rgb32bf.bmp", u"rgb32bfdef.bmp"}) {
-        const auto other = loader.OleLoadPicturePath(g.filePath(QString::fromUtf16(name)));
+        const auto other = loadImage(loader, g.filePath(QString::fromUtf16(name)));
         ASSERT_TRUE(other.has_value());
         EXPECT_TRUE(samePixels(opaque(*other), opaque(*rgb24)))
             << QString::fromUtf16(name).toStdString();
     }
-    const auto pal8 = loader.OleLoadPicturePath(g.filePath(QStringLiteral("pal8.bmp")));
+    const auto pal8 = loadImage(loader, g.filePath(QStringLiteral("pal8.bmp")));
     ASSERT_TRUE(pal8.has_value());
     for (const char16_t *name : {u"pal8-0.bmp", u"pal8os2.bmp", u"pal8rle.bmp", u"pal8topdown.bmp",
                                  u"pal8v4.bmp", u"pal8v5.bmp"}) {
-        const auto other = loader.OleLoadPicturePath(g.filePath(QString::fromUtf16(name)));
+        const auto other = loadImage(loader, g.filePath(QString::fromUtf16(name)));
         ASSERT_TRUE(other.has_value());
         EXPECT_TRUE(samePixels(opaque(*other), opaque(*pal8)))
             << QString::fromUtf16(name).toStdString();
@@ -149,14 +156,14 @@ class QuestionableBmp : public ::testing::TestWithParam<QString>
 TEST_P(QuestionableBmp, EitherLoadsAWholePictureOrIsRefused)
 {
     QtPictureLoader loader;
-    const auto image = loader.OleLoadPicturePath(GetParam());
+    const auto image = loadImage(loader, GetParam());
     if (image) {
         EXPECT_FALSE(image->isNull());
         EXPECT_GT(image->width(), 0);
         EXPECT_GT(image->height(), 0);
     }
     try {
-        const QImage fallback = loader.loadPictureFallback(GetParam());
+        const QImage fallback = loader.loadPictureFallback(GetParam()).image;
         EXPECT_TRUE(image.has_value());
         EXPECT_EQ(fallback.size(), image ? image->size() : QSize());
     } catch (const RuntimeError &error) {
@@ -176,7 +183,7 @@ class BadPicture : public ::testing::TestWithParam<QString>
 TEST_P(BadPicture, IsRefusedWithNoneOrTheInvalidPictureError)
 {
     QtPictureLoader loader;
-    EXPECT_FALSE(loader.OleLoadPicturePath(GetParam()).has_value());
+    EXPECT_FALSE(loadImage(loader, GetParam()).has_value());
     try {
         loader.loadPictureFallback(GetParam());
         ADD_FAILURE() << "the fallback loader accepted an invalid file";
@@ -209,7 +216,7 @@ TEST_P(GoodPng, LoadsWithTheSizeItsHeaderGives)
                int(std::uint8_t(bytes[at + 2])) << 8 | int(std::uint8_t(bytes[at + 3]));
     };
     QtPictureLoader loader;
-    const auto image = loader.OleLoadPicturePath(GetParam());
+    const auto image = loadImage(loader, GetParam());
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->size(), QSize(be32(16), be32(20)));
 }
@@ -238,8 +245,8 @@ TEST(GoodPng, InterlacedFilesGiveTheSamePixelsAsTheirPlainTwins)
         const QString twin = QFileInfo(path).dir().filePath(twinName);
         if (!QFile::exists(twin))
             continue;
-        const auto interlaced = loader.OleLoadPicturePath(path);
-        const auto plain = loader.OleLoadPicturePath(twin);
+        const auto interlaced = loadImage(loader, path);
+        const auto plain = loadImage(loader, twin);
         ASSERT_TRUE(interlaced && plain) << name.toStdString();
         EXPECT_EQ(interlaced->convertToFormat(QImage::Format_ARGB32),
                   plain->convertToFormat(QImage::Format_ARGB32))
@@ -253,8 +260,8 @@ TEST(GoodPng, EightBitGreyKeepsItsExactLevels)
 {
     // basn0g08 runs its grey levels 0, 1, 2, ... along the rows.
     QtPictureLoader loader;
-    const auto image = loader.OleLoadPicturePath(
-        QDir(corpora()).filePath(QStringLiteral("pngsuite/basn0g08.png")));
+    const auto image =
+        loadImage(loader, QDir(corpora()).filePath(QStringLiteral("pngsuite/basn0g08.png")));
     ASSERT_TRUE(image.has_value());
     const QImage rgb = image->convertToFormat(QImage::Format_RGB32);
     for (int x = 0; x < 32; ++x)
@@ -298,7 +305,7 @@ TEST_P(NotAPicture, GivesNoneAndTheFallbackReportsWhy)
     ASSERT_TRUE(temp.isValid());
     const QString path = GetParam().make(QDir(temp.path()));
     QtPictureLoader loader;
-    EXPECT_FALSE(loader.OleLoadPicturePath(path).has_value());
+    EXPECT_FALSE(loadImage(loader, path).has_value());
     try {
         loader.loadPictureFallback(path);
         ADD_FAILURE() << "loaded " << GetParam().name;
@@ -345,7 +352,7 @@ TEST(PictureLoader, ContentDecidesNotTheName)
     const QString path = QDir(temp.path()).filePath(QStringLiteral("图.bmp"));
     ASSERT_TRUE(png.save(path, "PNG"));
     QtPictureLoader loader;
-    const auto image = loader.OleLoadPicturePath(path);
+    const auto image = loadImage(loader, path);
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->pixel(4, 2) & 0xFFFFFF, qRgb(1, 2, 3) & 0xFFFFFF);
 }
