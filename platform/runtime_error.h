@@ -15,6 +15,9 @@ public:
     enum Number : int {
         InvalidProcedureCall = 5,
         Overflow = 6,
+        // A picture that cannot hold the text its header claims: its cells run
+        // past the picture, or its text is longer than any Veltrin writes.
+        SubscriptOutOfRange = 9,
     };
 
     RuntimeError(int number, QString description)
@@ -26,6 +29,14 @@ public:
         return {InvalidProcedureCall, QStringLiteral("无效的过程调用或参数")};
     }
     static RuntimeError overflow() { return {Overflow, QStringLiteral("溢出")}; }
+    static RuntimeError cellsOutsidePicture()
+    {
+        return {SubscriptOutOfRange, QStringLiteral("下标越界：图片容不下它标明的文字")};
+    }
+    static RuntimeError textTooLong()
+    {
+        return {SubscriptOutOfRange, QStringLiteral("下标越界：图片里的文字超过 12000 个字符")};
+    }
 
     int number() const noexcept { return number_; }
     const QString &description() const noexcept { return description_; }
