@@ -246,6 +246,9 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
         return failure(InvalidPicture, QStringLiteral("无效图片"));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    // The content names the format whatever the file is called; the reader
+    // would repeat the suffix ("jpg", or "bmp" for a renamed JPEG).
+    const QByteArray content = QImageReader::imageFormat(&buffer);
     QImageReader reader(&buffer, suffix.toLatin1());
     reader.setAutoTransform(false);
     reader.setDecideFormatFromContent(true);
@@ -254,7 +257,8 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
         return failure(InvalidPicture, QStringLiteral("无效图片"));
     if (bmp)
         widenNarrowChannels(image, masks);
-    OpenedPicture opened{std::move(image), reader.format().toLower(), false};
+    OpenedPicture opened{std::move(image), content.isEmpty() ? reader.format().toLower() : content,
+                         false};
     opened.lossy = opened.format == "jpeg" || (opened.format == "webp" && lossyWebp(bytes));
     return {std::move(opened), 0, {}};
 }
