@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_io.h"
 
+#include "file_error_text.h"
 #include "runtime_error.h"
 
 #include <QBuffer>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 
 namespace veltrin {
@@ -305,23 +307,34 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RuntimeError(PathFileAccessError,
-                           QStringLiteral("路径/文件访问错误：%1").arg(file.errorString()));
+    // errno right after the failing call says why; Qt's own reason is English.
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int error = errno;
+        throw RuntimeError(
+            PathFileAccessError,
+            QStringLiteral("路径/文件访问错误：%1").arg(writeErrorText(path, error, file.error())));
+    }
     // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files.
     QImageWriter writer(&file, "bmp");
+    errno = 0;
     if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        const int error = errno;
         const bool full = file.error() == QFileDevice::ResourceError;
-        const QString why =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        const QString why = file.error() != QFileDevice::NoError
+                                ? writeErrorText(path, error, file.error())
+                                : QStringLiteral("无法编码图片");
         file.cancelWriting();
         throw RuntimeError(full ? DiskFull : PathFileAccessError,
                            QStringLiteral("无法写入图片：%1").arg(why));
     }
+    errno = 0;
     if (!file.commit()) {
+        const int error = errno;
         const bool full = file.error() == QFileDevice::ResourceError;
-        throw RuntimeError(full ? DiskFull : PathFileAccessError,
-                           QStringLiteral("无法写入图片：%1").arg(file.errorString()));
+        throw RuntimeError(
+            full ? DiskFull : PathFileAccessError,
+            QStringLiteral("无法写入图片：%1").arg(writeErrorText(path, error, file.error())));
     }
 }
 
