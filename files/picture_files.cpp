@@ -30,10 +30,16 @@ OpenedFile PictureFiles::open(PictureSurface &picture4)
         module_.FileDialog(0, QStringLiteral("打开图片"), QStringLiteral("bmp格式|*.bmp|"));
     if (opened.fileName.isEmpty())
         return opened;
-    opened.load = LoadPicture(opened.fileName, loader_);
-    picture4.setPicture(opened.load.picture ? std::optional<QImage>(opened.load.picture->image)
-                                            : std::nullopt);
+    opened.load = load(opened.fileName, picture4);
     return opened;
+}
+
+PictureLoad PictureFiles::load(const QString &path, PictureSurface &picture4)
+{
+    PictureLoad loaded = LoadPicture(path, loader_);
+    picture4.setPicture(loaded.picture ? std::optional<QImage>(loaded.picture->image)
+                                       : std::nullopt);
+    return loaded;
 }
 
 QString PictureFiles::save(const Surface &picture5)

@@ -37,6 +37,11 @@ public:
     // none). May throw RuntimeError from the toolkit's loader.
     OpenedFile open(PictureSurface &picture4);
 
+    // What Open does once it has a name: shows the picture of `path` in
+    // picture4, or clears picture4 when the file holds none. May throw
+    // RuntimeError from the toolkit's loader.
+    PictureLoad load(const QString &path, PictureSurface &picture4);
+
     // Asks for a name and writes picture5's image there as a BMP file, adding
     // the filter's extension unless the name has it already. Failures are
     // reported in a message box. Returns the name the dialog gave.
