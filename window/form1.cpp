@@ -5,9 +5,17 @@
 #include "decryptor.h"
 #include "encryptor.h"
 #include "fonts.h"
+#include "picture_data.h"
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
 
 using namespace Qt::StringLiterals;
 
@@ -73,8 +81,11 @@ Form1::Form1(Form1Services services, QWidget *parent)
     setAutoFillBackground(true);
 
     createControls();
+    describeControls();
+    addPictureActions();
     connectHandlers();
     setTabOrder();
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -165,11 +176,53 @@ void Form1::createControls()
     Frame2[0]->setVisible(false);
 }
 
+void Form1::describeControls()
+{
+    // Screen readers name each box and picture by the caption that labels it
+    // on screen; buttons, labels and frames speak their own captions.
+    const std::pair<QWidget *, QString> names[] = {
+        {Text1, u"需要加密的内容"_s}, {Text2, u"解密显示的内容"_s}, {Text3, u"加密密码"_s},
+        {Text4, u"解密密码"_s},       {Picture3, u"图片显示"_s},    {Picture1, u"图片显示"_s},
+        {Picture5, u"图片显示"_s},    {Picture2, u"图片显示"_s},    {Picture4, u"图片显示"_s},
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(name);
+    Label1->setAccessibleName(u"对比结果：%1"_s.arg(Label1->caption()));
+    for (Label *tab : Label2)
+        tab->setAccessibleDescription(u"页面标签，Ctrl+Tab 切换页面"_s);
+    for (PictureBox *picture : {Picture1, Picture3})
+        picture->setAccessibleDescription(u"加密后的图片，右键菜单可复制图片"_s);
+    for (PictureBox *picture : {Picture2, Picture4})
+        picture->setAccessibleDescription(u"打开的图片，右键菜单可粘贴图片"_s);
+
+    // The key is only the sum of the password's character codes.
+    const QString honest = u"密码只会改变图片的颜色，并不能保护文字，请不要用 Veltrin 保存机密。"_s;
+    Text3->setToolTip(honest);
+    Text4->setToolTip(honest);
+}
+
+void Form1::addPictureActions()
+{
+    auto *copy = new QAction(u"复制图片"_s, this);
+    connect(copy, &QAction::triggered, this, [this] { copyPicture(); });
+    for (PictureBox *picture : {Picture1, Picture3}) {
+        picture->addAction(copy);
+        picture->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    auto *paste = new QAction(u"粘贴图片"_s, this);
+    connect(paste, &QAction::triggered, this, [this] { dispatch([this] { pastePicture(); }); });
+    for (PictureBox *picture : {Picture2, Picture4}) {
+        picture->addAction(paste);
+        picture->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
+
 void Form1::connectHandlers()
 {
     // Every event reaches its handler through dispatch, which reports run-time errors.
-    const auto handle = [this](auto *sender, auto signal, auto handler) {
-        connect(sender, signal, this, [this, handler] { dispatch(handler); });
+    const auto handle = [this](auto *sender, auto signal, auto handler,
+                               Attempt attempt = Attempt::Other) {
+        connect(sender, signal, this, [this, handler, attempt] { dispatch(handler, attempt); });
     };
     handle(Label2[0], &Label::Click, [this] { Label2_Click(0); });
     handle(Label2[1], &Label::Click, [this] { Label2_Click(1); });
@@ -177,10 +230,12 @@ void Form1::connectHandlers()
     handle(Text3, &QLineEdit::textChanged, [this] { Text3_Change(); });
     handle(Text4, &QLineEdit::textChanged, [this] { Text4_Change(); });
     handle(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
-    handle(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    handle(
+        Command2, &QPushButton::clicked, [this] { Command2_Click(); }, Attempt::DecryptDrawn);
     handle(Command3, &QPushButton::clicked, [this] { Command3_Click(); });
     handle(Command4, &QPushButton::clicked, [this] { Command4_Click(); });
-    handle(Command6, &QPushButton::clicked, [this] { Command6_Click(); });
+    handle(
+        Command6, &QPushButton::clicked, [this] { Command6_Click(); }, Attempt::DecryptOpened);
     handle(Command7, &QPushButton::clicked, [this] { Command7_Click(); });
 }
 
@@ -199,17 +254,147 @@ void Form1::setTabOrder()
         QWidget::setTabOrder(focusable[i - 1], focusable[i]);
 }
 
-void Form1::dispatch(const std::function<void()> &handler)
+void Form1::dispatch(const std::function<void()> &handler, Attempt attempt)
 {
     try {
         handler();
     } catch (const RuntimeError &error) {
         // The procedures have put their members and controls back as they are
         // between operations, so the window goes on working after the message.
-        services_.messages.show(
-            u"运行时错误 '%1':\n\n%2"_s.arg(error.number()).arg(error.description()), windowTitle(),
-            MessageBox::Critical);
+        const ErrorSituation situation{attempt, Text4->Text().isEmpty(),
+                                       attempt == Attempt::DecryptOpened ? picture4LossyFormat_
+                                                                         : QByteArray()};
+        services_.messages.show(runtimeErrorText(error, situation), windowTitle(),
+                                MessageBox::Critical);
     }
+}
+
+void Form1::clickTab(int index)
+{
+    if (Label2[index]->isEnabled())
+        dispatch([this, index] { Label2_Click(static_cast<std::int16_t>(index)); });
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    const bool otherPage =
+        (modifiers == Qt::ControlModifier &&
+         (key == Qt::Key_Tab || key == Qt::Key_PageDown || key == Qt::Key_PageUp)) ||
+        (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Backtab);
+    if (otherPage) {
+        clickTab(Frame1[0]->isVisible() ? 1 : 0);
+    } else if (event->matches(QKeySequence::Open)) {
+        clickTab(1);
+        Command4->click();
+    } else if (event->matches(QKeySequence::Save)) {
+        clickTab(0);
+        Command7->click();
+    } else if (event->matches(QKeySequence::Paste) && Frame2[0]->isVisible()) {
+        dispatch([this] { pastePicture(); });
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool Form1::takesDrop(const QDropEvent &event) const
+{
+    if (!(event.possibleActions() & Qt::CopyAction) || singleLocalFile(*event.mimeData()).isEmpty())
+        return false;
+    // A text box takes drops as text, also the ones it refuses.
+    for (const QWidget *under = childAt(event.position().toPoint()); under && under != this;
+         under = under->parentWidget()) {
+        if (dynamic_cast<const TextBox *>(under))
+            return false;
+    }
+    return true;
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (takesDrop(*event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (takesDrop(*event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    if (!takesDrop(*event))
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Load once the drop is over: a message box must not keep the program the
+    // file came from waiting for the drop's end.
+    const QString path = singleLocalFile(*event->mimeData());
+    QMetaObject::invokeMethod(
+        this, [this, path] { openPicture(path); }, Qt::QueuedConnection);
+}
+
+void Form1::openPicture(const QString &path)
+{
+    dispatch([this, &path] { openPath(path); });
+}
+
+void Form1::openPath(const QString &path)
+{
+    Label2_Click(1);
+    fileName_ = path;
+    reportOpened(path, files_.load(path, Picture4->surface()));
+}
+
+void Form1::reportOpened(const QString &path, const PictureLoad &load)
+{
+    if (!load) {
+        picture4LossyFormat_.clear();
+        services_.messages.show(refusedPictureText(path, load), windowTitle(),
+                                MessageBox::Exclamation);
+        return;
+    }
+    tookPicture4(load, u"“%1”"_s.arg(QFileInfo(path).fileName()));
+}
+
+void Form1::tookPicture4(const PictureLoad &load, const QString &subject)
+{
+    picture4LossyFormat_ = load.picture->lossy ? load.picture->format : QByteArray();
+    if (!picture4LossyFormat_.isEmpty()) {
+        services_.messages.show(lossyPictureText(subject, picture4LossyFormat_), windowTitle(),
+                                MessageBox::Exclamation);
+    }
+}
+
+void Form1::copyPicture()
+{
+    QGuiApplication::clipboard()->setMimeData(pictureAsData(Picture5->surface().Image()).release());
+}
+
+void Form1::pastePicture()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    // A picture file copied in a file manager comes as its name.
+    if (const QString file = data ? singleLocalFile(*data) : QString(); !file.isEmpty()) {
+        openPath(file);
+        return;
+    }
+    const PictureLoad load = data ? pictureFromData(*data, services_.loader) : PictureLoad();
+    if (!load) {
+        services_.messages.show(refusedPasteText(load), windowTitle(), MessageBox::Exclamation);
+        return;
+    }
+    Label2_Click(1);
+    Picture4->surface().setPicture(load.picture->image);
+    tookPicture4(load, u"剪贴板里的图片"_s);
 }
 
 void Form1::Form_Load()
@@ -272,6 +457,11 @@ void Form1::Command2_Click()
 void Form1::Command6_Click()
 {
     decryptFrom(Picture4->surface());
+    // Lossy pictures mostly decrypt without any error, into a wrong text.
+    if (!picture4LossyFormat_.isEmpty()) {
+        services_.messages.show(lossyPictureText(u"这张图片"_s, picture4LossyFormat_),
+                                windowTitle(), MessageBox::Exclamation);
+    }
 }
 
 void Form1::decryptFrom(const Surface &source)
@@ -284,7 +474,10 @@ void Form1::decryptFrom(const Surface &source)
 
 void Form1::Command4_Click()
 {
-    fileName_ = files_.open(Picture4->surface()).fileName;
+    const OpenedFile opened = files_.open(Picture4->surface());
+    fileName_ = opened.fileName;
+    if (!fileName_.isEmpty())
+        reportOpened(fileName_, opened.load);
 }
 
 void Form1::Command7_Click()
@@ -295,6 +488,7 @@ void Form1::Command7_Click()
 void Form1::Command3_Click()
 {
     Label1->setCaption(Text1->Text() == Text2->Text() ? u"是"_s : u"否"_s);
+    Label1->setAccessibleName(u"对比结果：%1"_s.arg(Label1->caption()));
 }
 
 } // namespace veltrin

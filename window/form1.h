@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "advice.h"
 #include "cipher_members.h"
 #include "controls.h"
 #include "module1.h"
@@ -61,20 +62,45 @@ public:
 
     void 防止输入中文(TextBox &文本框Name);
 
+    // Goes to the Decrypt page and loads the picture file at `path` as Open
+    // does, with the same messages (a drop, the command line).
+    void openPicture(const QString &path);
+
+protected:
+    // Reached by the keys that the control with the focus leaves alone, so a
+    // text box keeps its own keys.
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void createControls();
+    void describeControls();
+    void addPictureActions();
     void connectHandlers();
     void setTabOrder();
-    // Runs a handler; a run-time error that reaches its end is reported and
-    // the program goes on.
-    void dispatch(const std::function<void()> &handler);
+    // Runs a handler; a run-time error that reaches its end is reported, with
+    // advice that fits what the user was doing, and the program goes on.
+    void dispatch(const std::function<void()> &handler, Attempt attempt = Attempt::Other);
     void decryptFrom(const Surface &source);
+    // What a click on the tab label does, when the label takes clicks.
+    void clickTab(int index);
+    void openPath(const QString &path);
+    void reportOpened(const QString &path, const PictureLoad &load);
+    void tookPicture4(const PictureLoad &load, const QString &subject);
+    bool takesDrop(const QDropEvent &event) const;
+    void copyPicture();
+    void pastePicture();
 
     Form1Services services_;
     CipherMembers m_;
     QString fileName_;
     Module1 module1_;
     PictureFiles files_;
+    // The format of the picture in Picture4 when lossy compression changed its
+    // pixels; empty when they are as saved.
+    QByteArray picture4LossyFormat_;
 
     std::array<Frame *, 3> Frame1{};
     std::array<Frame *, 3> Frame2{};

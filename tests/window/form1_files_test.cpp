@@ -3,43 +3,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
 namespace veltrin::testing {
 namespace {
-
-class Form1Files : public Form1Test
-{
-protected:
-    QString path(const QString &name) const { return dir.filePath(name); }
-
-    void encrypt(const QString &text, const QString &password)
-    {
-        clickTab(0);
-        text1()->setText(text);
-        text3()->setText(password);
-        click(u"Command1"_s);
-    }
-    void save(const QString &chosen)
-    {
-        dialogs.confirm(chosen);
-        click(u"Command7"_s);
-    }
-    QString openAndDecrypt(const QString &chosen, const QString &password)
-    {
-        clickTab(1);
-        dialogs.confirm(chosen);
-        click(u"Command4"_s);
-        text4()->setText(password);
-        click(u"Command6"_s);
-        return text2()->Text();
-    }
-    const PictureSurface &picture4() const { return control<PictureBox>(u"Picture4"_s)->surface(); }
-
-    QTemporaryDir dir;
-};
 
 struct FileTrip
 {
@@ -158,7 +127,7 @@ TEST_F(Form1Files, SaveNeverDoublesTheExtensionNorReplacesSilently)
     EXPECT_NE(file.readAll(), before);
 }
 
-TEST_F(Form1Files, FailedSaveIsReportedAndTheWindowGoesOn)
+TEST_F(Form1Files, FailedSaveIsReportedInChineseAndTheWindowGoesOn)
 {
     QFile blocker(path(u"not-a-folder"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -166,15 +135,29 @@ TEST_F(Form1Files, FailedSaveIsReportedAndTheWindowGoesOn)
     blocker.close();
 
     encrypt(u"keep me"_s, u""_s);
-    save(path(u"not-a-folder/picture"_s));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown.front().style, MessageBox::Critical);
+    struct Failure
+    {
+        QString chosen, reason;
+    };
+    for (const Failure &failure : {Failure{u"not-a-folder/picture"_s, u"不是文件夹"_s},
+                                   Failure{u"missing/picture"_s, u"不存在"_s}}) {
+        messages.shown.clear();
+        save(path(failure.chosen));
+        ASSERT_EQ(messages.shown.size(), 1u) << failure.chosen.toStdString();
+        const QString text = messages.shown.front().text;
+        EXPECT_EQ(messages.shown.front().style, MessageBox::Critical);
+        EXPECT_TRUE(text.contains(failure.reason)) << text.toStdString();
+        // The line after the path is the reason, with no system English in it.
+        EXPECT_FALSE(text.section(u'\n', 1).contains(QRegularExpression(u"[A-Za-z]"_s)))
+            << text.toStdString();
+    }
     EXPECT_EQ(text1()->Text(), u"keep me"_s);
 
     // Everything still works: the same picture saves elsewhere and decrypts.
+    messages.shown.clear();
     save(path(u"picture"_s));
     EXPECT_EQ(openAndDecrypt(path(u"picture.bmp"_s), u""_s), u"keep me"_s);
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Form1Files, CancelledDialogsChangeNothing)
@@ -196,7 +179,7 @@ TEST_F(Form1Files, CancelledDialogsChangeNothing)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"picture.bmp"_s});
 }
 
-TEST_F(Form1Files, FilesThatAreNoPictureClearPicture4Silently)
+TEST_F(Form1Files, FilesThatAreNoPictureClearPicture4AndSayWhy)
 {
     QFile text(path(u"text.bmp"_s));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -220,12 +203,16 @@ TEST_F(Form1Files, FilesThatAreNoPictureClearPicture4Silently)
         SCOPED_TRACE(name.toStdString());
         openAndDecrypt(path(u"whole.bmp"_s), u""_s);
         ASSERT_EQ(text2()->Text(), u"a picture to truncate"_s);
+        messages.shown.clear();
 
         dialogs.confirm(path(name));
         click(u"Command4"_s);
         EXPECT_EQ(picture4().Point(0, 0), PictureSurface::white);
         EXPECT_EQ(picture4().Point(15, 15), PictureSurface::white);
-        EXPECT_TRUE(messages.shown.empty());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown.front().text.contains(name))
+            << messages.shown.front().text.toStdString();
+        EXPECT_EQ(messages.shown.front().style, MessageBox::Exclamation);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -76,6 +77,48 @@ protected:
     QtPictureLoader loader;
     QtPictureWriter writer;
     std::unique_ptr<Form1> form;
+};
+
+// The same window with a temporary folder for its pictures, and the steps a
+// user takes with files.
+class Form1Files : public Form1Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    void encrypt(const QString &text, const QString &password)
+    {
+        clickTab(0);
+        text1()->setText(text);
+        text3()->setText(password);
+        click(QStringLiteral("Command1"));
+    }
+    void save(const QString &chosen)
+    {
+        dialogs.confirm(chosen);
+        click(QStringLiteral("Command7"));
+    }
+    QString openAndDecrypt(const QString &chosen, const QString &password)
+    {
+        clickTab(1);
+        dialogs.confirm(chosen);
+        click(QStringLiteral("Command4"));
+        text4()->setText(password);
+        click(QStringLiteral("Command6"));
+        return text2()->Text();
+    }
+    const PictureSurface &picture4() const
+    {
+        return control<PictureBox>(QStringLiteral("Picture4"))->surface();
+    }
+    // The cipher picture that Encrypt drew last.
+    QImage drawn() const
+    {
+        return control<PictureBox>(QStringLiteral("Picture5"))->surface().Image();
+    }
+    bool onDecryptPage() const { return control(QStringLiteral("Frame2(0)"))->isVisible(); }
+
+    QTemporaryDir dir;
 };
 
 } // namespace veltrin::testing

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "advice.h"
+
+#include <QDir>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin {
+
+namespace {
+
+constexpr int FileNotFound = 53;
+constexpr int PathFileAccessError = 75;
+constexpr int InvalidPicture = 481;
+
+QString formatName(const QByteArray &format)
+{
+    if (format == "jpeg" || format == "jpg")
+        return u"JPEG"_s;
+    if (format == "webp")
+        return u"WebP"_s;
+    return QString::fromLatin1(format).toUpper();
+}
+
+QString passwordCause(bool passwordEmpty)
+{
+    return passwordEmpty
+               ? u"没有输入密码：加密时如果设了密码，请在“解密密码”里输入同一个密码。"_s
+               : u"密码不对：请输入加密时用的密码，大小写要一致；加密时没设密码就留空。"_s;
+}
+
+QString decryptAdvice(const RuntimeError &error, const ErrorSituation &situation)
+{
+    if (situation.attempt == Attempt::DecryptDrawn) {
+        // The picture was drawn a moment ago, so only the password can be wrong.
+        return situation.passwordEmpty
+                   ? u"没有解出文字：加密时很可能设了密码，请在“解密密码”里输入同一个密码。"_s
+                   : u"没有解出文字：密码很可能不对。请在“解密密码”里输入加密时用的密码，"
+                     "大小写要一致；加密时没设密码就留空。"_s;
+    }
+    QStringList causes;
+    if (!situation.lossyFormat.isEmpty()) {
+        causes << u"这张图片是 %1 格式：有损压缩改变了像素，文字已经丢失或出错。"
+                  "加密图片请一直保存为 BMP 或 PNG 格式。"_s.arg(formatName(situation.lossyFormat));
+    }
+    const QString foreign = u"图片不完整，或者不是 Veltrin 生成的：请打开 Veltrin 保存的原始 BMP "
+                            "图片。经聊天软件、网页或看图软件转存的图片常被压缩、缩放或裁剪，"
+                            "这样的图片解不出文字。"_s;
+    // Error 9 says that the picture cannot hold the text its header claims.
+    if (error.number() == RuntimeError::SubscriptOutOfRange)
+        causes << foreign << passwordCause(situation.passwordEmpty);
+    else
+        causes << passwordCause(situation.passwordEmpty) << foreign;
+    return u"没有解出文字，最可能的原因是：\n· "_s + causes.join(u"\n· "_s);
+}
+
+QString advice(const RuntimeError &error, const ErrorSituation &situation)
+{
+    switch (error.number()) {
+    case RuntimeError::InvalidProcedureCall:
+    case RuntimeError::Overflow:
+    case RuntimeError::SubscriptOutOfRange:
+        if (situation.attempt != Attempt::Other)
+            return decryptAdvice(error, situation);
+        break;
+    case FileNotFound:
+    case PathFileAccessError:
+    case InvalidPicture:
+        return u"无法读取这个图片文件：请确认文件存在、可以读取，而且是完整的图片。"_s;
+    default:
+        break;
+    }
+    return u"操作没有完成。你输入的内容都还在，可以检查后再试一次。"_s;
+}
+
+} // namespace
+
+QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situation)
+{
+    return u"运行时错误 '%1':\n\n%2\n\n%3"_s.arg(error.number())
+        .arg(error.description(), advice(error, situation));
+}
+
+QString lossyPictureText(const QString &subject, const QByteArray &format)
+{
+    return u"%1是 %2 格式的图片，用的是有损压缩。\n\n"
+           "有损压缩会改变像素，所以图片里的文字会丢失或出错，而且常常没有任何错误提示。"
+           "加密图片请一直保存为 BMP 或 PNG 格式。"_s.arg(subject, formatName(format));
+}
+
+QString refusedPictureText(const QString &path, const PictureLoad &load)
+{
+    QString text = u"无法打开图片“%1”：%2。"_s.arg(
+        QDir::toNativeSeparators(path), load.reason.isEmpty() ? u"无法读取"_s : load.reason);
+    if (load.errorNumber == InvalidPicture)
+        text += u"\n这个文件不是 Veltrin 能读取的图片，或者已经损坏、不完整。"_s;
+    return text;
+}
+
+QString refusedPasteText(const PictureLoad &load)
+{
+    if (load.errorNumber == 0)
+        return u"剪贴板里没有图片。请先复制一张图片或一个图片文件。"_s;
+    return u"无法粘贴剪贴板里的图片：%1。"_s.arg(load.reason);
+}
+
+} // namespace veltrin

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "picture_io.h"
+#include "runtime_error.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace veltrin {
+
+// What the user was doing when a run-time error stopped a handler.
+enum class Attempt {
+    Other,
+    DecryptDrawn,  // the picture that Encrypt has just drawn
+    DecryptOpened, // the opened picture
+};
+
+struct ErrorSituation
+{
+    Attempt attempt = Attempt::Other;
+    bool passwordEmpty = false;
+    QByteArray lossyFormat; // the decrypted picture's format when it is lossy, else empty
+};
+
+// The run-time error box: the error's number and description, then what most
+// likely happened and what to do, in plain words.
+QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situation);
+
+// The warning for a picture whose pixels lossy compression has changed.
+// `subject` names the picture ("“photo.jpg”", "这张图片").
+QString lossyPictureText(const QString &subject, const QByteArray &format);
+
+// Why the file at `path` shows no picture.
+QString refusedPictureText(const QString &path, const PictureLoad &load);
+
+// Why nothing was pasted.
+QString refusedPasteText(const PictureLoad &load);
+
+} // namespace veltrin
