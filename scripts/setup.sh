@@ -8,6 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev           # Qt 6 Widgets, the BMP/PNG/ICO codecs, the file dialogs
     fonts-wqy-zenhei       # a CJK font, so the Chinese window renders on a bare machine
+    qt6-translations-l10n  # Qt's own texts in Chinese: dialogs and standard buttons
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(
