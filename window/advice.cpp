@@ -30,7 +30,7 @@ QString passwordCause(bool passwordEmpty)
                : u"密码不对：请输入加密时用的密码，大小写要一致；加密时没设密码就留空。"_s;
 }
 
-QString decryptAdvice(const RuntimeError &error, const ErrorSituation &situation)
+QString decryptAdvice(int number, const ErrorSituation &situation)
 {
     if (situation.attempt == Attempt::DecryptDrawn) {
         // The picture was drawn a moment ago, so only the password can be wrong.
@@ -48,7 +48,7 @@ QString decryptAdvice(const RuntimeError &error, const ErrorSituation &situation
                             "图片。经聊天软件、网页或看图软件转存的图片常被压缩、缩放或裁剪，"
                             "这样的图片解不出文字。"_s;
     // Error 9 says that the picture cannot hold the text its header claims.
-    if (error.number() == RuntimeError::SubscriptOutOfRange)
+    if (number == RuntimeError::SubscriptOutOfRange)
         causes << foreign << passwordCause(situation.passwordEmpty);
     else
         causes << passwordCause(situation.passwordEmpty) << foreign;
@@ -62,7 +62,7 @@ QString advice(const RuntimeError &error, const ErrorSituation &situation)
     case RuntimeError::Overflow:
     case RuntimeError::SubscriptOutOfRange:
         if (situation.attempt != Attempt::Other)
-            return decryptAdvice(error, situation);
+            return decryptAdvice(error.number(), situation);
         break;
     case FileNotFound:
     case PathFileAccessError:
@@ -80,6 +80,11 @@ QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situat
 {
     return u"运行时错误 '%1':\n\n%2\n\n%3"_s.arg(error.number())
         .arg(error.description(), advice(error, situation));
+}
+
+QString nothingDecryptedText(const ErrorSituation &situation)
+{
+    return decryptAdvice(0, situation);
 }
 
 QString lossyPictureText(const QString &subject, const QByteArray &format)

@@ -27,6 +27,10 @@ struct ErrorSituation
 // likely happened and what to do, in plain words.
 QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situation);
 
+// A decrypt that gave no text at all: a Veltrin picture always holds some, so
+// the password or the picture is wrong, as for a run-time error.
+QString nothingDecryptedText(const ErrorSituation &situation);
+
 // The warning for a picture whose pixels lossy compression has changed.
 // `subject` names the picture ("“photo.jpg”", "这张图片").
 QString lossyPictureText(const QString &subject, const QByteArray &format);

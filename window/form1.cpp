@@ -261,12 +261,15 @@ void Form1::dispatch(const std::function<void()> &handler, Attempt attempt)
     } catch (const RuntimeError &error) {
         // The procedures have put their members and controls back as they are
         // between operations, so the window goes on working after the message.
-        const ErrorSituation situation{attempt, Text4->Text().isEmpty(),
-                                       attempt == Attempt::DecryptOpened ? picture4LossyFormat_
-                                                                         : QByteArray()};
-        services_.messages.show(runtimeErrorText(error, situation), windowTitle(),
+        services_.messages.show(runtimeErrorText(error, situation(attempt)), windowTitle(),
                                 MessageBox::Critical);
     }
+}
+
+ErrorSituation Form1::situation(Attempt attempt) const
+{
+    return {attempt, Text4->Text().isEmpty(),
+            attempt == Attempt::DecryptOpened ? picture4LossyFormat_ : QByteArray()};
 }
 
 void Form1::clickTab(int index)
@@ -451,25 +454,37 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    decryptFrom(Picture1->surface());
+    decryptFrom(Picture1->surface(), Attempt::DecryptDrawn);
 }
 
 void Form1::Command6_Click()
 {
-    decryptFrom(Picture4->surface());
     // Lossy pictures mostly decrypt without any error, into a wrong text.
-    if (!picture4LossyFormat_.isEmpty()) {
+    if (decryptFrom(Picture4->surface(), Attempt::DecryptOpened) &&
+        !picture4LossyFormat_.isEmpty()) {
         services_.messages.show(lossyPictureText(u"这张图片"_s, picture4LossyFormat_),
                                 windowTitle(), MessageBox::Exclamation);
     }
 }
 
-void Form1::decryptFrom(const Surface &source)
+bool Form1::decryptFrom(const Surface &source, Attempt attempt)
 {
+    bool nothing = false;
     Decryptor decryptor(m_, services_.codePage);
-    decryptor.run({Text4->Text(), source, [this](const QString &text) { Text2->setText(text); },
+    decryptor.run({Text4->Text(), source,
+                   [this, &nothing](const QString &text) {
+                       Text2->setText(text);
+                       nothing = text.isEmpty();
+                   },
                    [this](bool on) { Frame2[0]->setEnabled(on); },
                    [this](bool on) { Label2[0]->setEnabled(on); }});
+    // A header whose length is below 1 after the key (mostly a wrong
+    // password) empties Text2 without any error.
+    if (nothing) {
+        services_.messages.show(nothingDecryptedText(situation(attempt)), windowTitle(),
+                                MessageBox::Exclamation);
+    }
+    return !nothing;
 }
 
 void Form1::Command4_Click()

@@ -83,7 +83,10 @@ private:
     // Runs a handler; a run-time error that reaches its end is reported, with
     // advice that fits what the user was doing, and the program goes on.
     void dispatch(const std::function<void()> &handler, Attempt attempt = Attempt::Other);
-    void decryptFrom(const Surface &source);
+    // Decrypts `source` into Text2; false when that gave no text at all, which
+    // the user has been told.
+    bool decryptFrom(const Surface &source, Attempt attempt);
+    ErrorSituation situation(Attempt attempt) const;
     // What a click on the tab label does, when the label takes clicks.
     void clickTab(int index);
     void openPath(const QString &path);

@@ -25,7 +25,13 @@ QByteArray encoded(const QImage &image, const char *format)
 
 // --- messages that help ---
 
-enum class Trouble { WrongPasswordDrawn, WrongPasswordOpened, JpegPicture, IncompletePicture };
+enum class Trouble {
+    WrongPasswordDrawn,
+    NothingDecrypted, // a password whose key exceeds the length and the right key
+    WrongPasswordOpened,
+    JpegPicture,
+    IncompletePicture
+};
 
 struct Advice
 {
@@ -42,9 +48,9 @@ protected:
     {
         encrypt(sample, u"right"_s);
         const QString password = trouble == Trouble::WrongPasswordOpened ? u"wrong"_s : u"right"_s;
-        if (trouble == Trouble::WrongPasswordDrawn) {
+        if (trouble == Trouble::WrongPasswordDrawn || trouble == Trouble::NothingDecrypted) {
             clickTab(1);
-            text4()->setText(u"wrong"_s);
+            text4()->setText(trouble == Trouble::NothingDecrypted ? u"wrongwrong"_s : u"wrong"_s);
             click(u"Command2"_s);
             return;
         }
@@ -84,6 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
                1,
                {u"运行时错误 '"_s, u"密码很可能不对"_s},
                {u"不完整"_s, u"有损"_s}},
+        Advice{Trouble::NothingDecrypted,
+               1,
+               {u"没有解出文字"_s, u"密码很可能不对"_s},
+               {u"运行时错误"_s}},
         Advice{Trouble::WrongPasswordOpened,
                1,
                {u"运行时错误 '"_s, u"密码不对"_s, u"不完整"_s},
