@@ -296,6 +296,22 @@ PictureLoad QtPictureLoader::loadBytes(const QByteArray &bytes, const QString &s
     return decodeBytes(bytes, suffix.toLower());
 }
 
+void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
+{
+    if (image.isNull())
+        throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
+    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files.
+    QImageWriter writer(&device, "bmp");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        const auto *file = qobject_cast<const QFileDevice *>(&device);
+        const bool failed = file && file->error() != QFileDevice::NoError;
+        const bool full = failed && file->error() == QFileDevice::ResourceError;
+        throw RuntimeError(full ? DiskFull : PathFileAccessError,
+                           QStringLiteral("无法写入图片：%1")
+                               .arg(failed ? file->errorString() : writer.errorString()));
+    }
+}
+
 void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
 {
     if (image.isNull())
@@ -304,15 +320,11 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
     if (!file.open(QIODevice::WriteOnly))
         throw RuntimeError(PathFileAccessError,
                            QStringLiteral("路径/文件访问错误：%1").arg(file.errorString()));
-    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files.
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        const bool full = file.error() == QFileDevice::ResourceError;
-        const QString why =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+    try {
+        writeBmp(image, file);
+    } catch (const RuntimeError &) {
         file.cancelWriting();
-        throw RuntimeError(full ? DiskFull : PathFileAccessError,
-                           QStringLiteral("无法写入图片：%1").arg(why));
+        throw;
     }
     if (!file.commit()) {
         const bool full = file.error() == QFileDevice::ResourceError;
