@@ -83,7 +83,9 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
 
     const QByteArray bom("\xEF\xBB\xBF");
     const QByteArrayView body = bytes.startsWith(bom) ? QByteArrayView(bytes).sliced(3) : bytes;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    // Stateless: a sequence cut off at the end is an error, not kept for more input.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
     const QString decoded = decoder(body);
     if (decoder.hasError()) {
         const auto bad = findCharacter(decoded, [](char32_t ch) { return ch == 0xFFFD; });
