@@ -302,12 +302,31 @@ PictureLoad QtPictureLoader::loadBytes(const QByteArray &bytes, const QString &s
     return decodeBytes(bytes, suffix.toLower());
 }
 
+void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
+{
+    if (image.isNull())
+        throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
+    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. errno
+    // right after the failing call says why; Qt's own reason is English.
+    QImageWriter writer(&device, "bmp");
+    errno = 0;
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        const int error = errno;
+        const auto *file = qobject_cast<const QFileDevice *>(&device);
+        const bool failed = file && file->error() != QFileDevice::NoError;
+        const bool full = failed && file->error() == QFileDevice::ResourceError;
+        throw RuntimeError(full ? DiskFull : PathFileAccessError,
+                           QStringLiteral("无法写入图片：%1")
+                               .arg(failed ? writeErrorText(file->fileName(), error, file->error())
+                                           : QStringLiteral("无法编码图片")));
+    }
+}
+
 void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
 {
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
     QSaveFile file(path);
-    // errno right after the failing call says why; Qt's own reason is English.
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         const int error = errno;
@@ -315,18 +334,11 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
             PathFileAccessError,
             QStringLiteral("路径/文件访问错误：%1").arg(writeErrorText(path, error, file.error())));
     }
-    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files.
-    QImageWriter writer(&file, "bmp");
-    errno = 0;
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        const int error = errno;
-        const bool full = file.error() == QFileDevice::ResourceError;
-        const QString why = file.error() != QFileDevice::NoError
-                                ? writeErrorText(path, error, file.error())
-                                : QStringLiteral("无法编码图片");
+    try {
+        writeBmp(image, file);
+    } catch (const RuntimeError &) {
         file.cancelWriting();
-        throw RuntimeError(full ? DiskFull : PathFileAccessError,
-                           QStringLiteral("无法写入图片：%1").arg(why));
+        throw;
     }
     errno = 0;
     if (!file.commit()) {

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 namespace veltrin {
 
 // A picture as it came out of its file: the pixels, and what kind of file held
@@ -68,6 +70,9 @@ class QtPictureWriter final : public PictureWriter
 {
 public:
     void SavePicture(const QImage &image, const QString &path) override;
+    // The bytes SavePicture writes, to any device (a buffer, standard output);
+    // throws RuntimeError on failure.
+    static void writeBmp(const QImage &image, QIODevice &device);
 };
 
 } // namespace veltrin

@@ -11,6 +11,10 @@ namespace veltrin {
 namespace {
 
 constexpr int border = 1;
+// A pixel is 15 twips, so a picture box holds 96 pixels to the inch, whatever
+// the screen: without this, a saved picture's resolution would follow the
+// display (and be 100 dpi with none).
+constexpr int dotsPerMeter = 3780; // 96 / 0.0254, rounded
 
 QRgb toRgb(std::int32_t colour)
 {
@@ -88,6 +92,8 @@ void PictureSurface::resize(int outerWidth, int outerHeight)
         return;
 
     QImage resized(width, height, QImage::Format_RGB32);
+    resized.setDotsPerMeterX(dotsPerMeter);
+    resized.setDotsPerMeterY(dotsPerMeter);
     resized.fill(toRgb(background_));
     const int keepWidth = std::min(width, image_.width());
     const int keepHeight = std::min(height, image_.height());

@@ -4,21 +4,42 @@
 # leaving alone what is already there.
 set -euo pipefail
 
+#   scripts/setup.sh            building and running
+#   scripts/setup.sh --tests    and the tests
+#   scripts/setup.sh --package  and the Debian package
+
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev           # Qt 6 Widgets, the BMP/PNG/ICO codecs, the file dialogs
-    fonts-wqy-zenhei       # a CJK font, so the Chinese window renders on a bare machine
-    qt6-translations-l10n  # Qt's own texts in Chinese: dialogs and standard buttons
+    qt6-base-dev              # Qt 6 Widgets, the BMP/PNG/ICO codecs, the file dialogs
+    qt6-qpa-plugins           # the platform plugins the window runs on
+    qt6-image-formats-plugins # pictures in further formats (WebP, TIFF, ...)
+    qt6-translations-l10n     # Qt's own texts in Chinese (dialogs, veltrin-cli's help)
+    fonts-wqy-zenhei          # a CJK font, so the Chinese window renders on a bare machine
 )
-if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(
-        libgtest-dev       # GoogleTest
-        libbenchmark-dev   # Google Benchmark
-        clang-format       # the formatting check
-        desktop-file-utils # validates the desktop entry
-        appstream          # validates the AppStream metainfo
-    )
-fi
+for option in "$@"; do
+    case "$option" in
+    --tests)
+        packages+=(
+            libgtest-dev       # GoogleTest
+            libbenchmark-dev   # Google Benchmark
+            clang-format       # the formatting check
+            desktop-file-utils # validates the desktop entry
+            appstream          # validates the AppStream metainfo
+        )
+        ;;
+    --package)
+        packages+=(
+            dpkg-dev # dpkg-shlibdeps finds the package's library dependencies
+            file     # CPack picks the binaries for dpkg-shlibdeps with it
+            lintian  # checks the package
+        )
+        ;;
+    *)
+        echo "Unknown option: $option" >&2
+        exit 2
+        ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "decrypt_command.h"
+
+#include "console.h"
+#include "phrases.h"
+#include "pictures.h"
+#include "window_start.h"
+
+#include "code_page.h"
+#include "decryptor.h"
+#include "picture_surface.h"
+
+#include <optional>
+
+namespace veltrin::cli {
+
+DecryptCommand::DecryptCommand() : crlf_(QStringLiteral("crlf"), say(phrase::crlfOption)) {}
+
+QString DecryptCommand::description() const
+{
+    return say(phrase::decryptCommand);
+}
+
+QList<QCommandLineOption> DecryptCommand::options() const
+{
+    return password_.options() + QList<QCommandLineOption>{crlf_};
+}
+
+QList<Argument> DecryptCommand::arguments() const
+{
+    return {{QStringLiteral("PICTURE"), say(phrase::pictureArgument)}};
+}
+
+int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &positional)
+{
+    const QString path = positional.at(0);
+    if (path == u"-" && password_.readsStandardInput(parser))
+        throw CliError(Usage, say(phrase::standardInputTwice));
+    const QString password = password_.read(parser);
+
+    PictureSurface picture4(startSize::picture4Width, startSize::picture4Height);
+    picture4.setPicture(openPicture(path).image);
+    CipherMembers members = membersAfterFormLoad();
+    std::optional<QString> text;
+    Decryptor(members, codePage936())
+        .run({password, picture4, [&text](const QString &decoded) { text = decoded; }, [](bool) {},
+              [](bool) {}});
+
+    if (!text)
+        throw CliError(NotDecrypted, say(phrase::blankPicture));
+    if (members.readLength <= 0) {
+        printMessage(say(phrase::noText));
+        return Success;
+    }
+    if (!parser.isSet(crlf_))
+        text->replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    writeStandardOutput(text->toUtf8());
+    return Success;
+}
+
+} // namespace veltrin::cli

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "encrypt_command.h"
+
+#include "console.h"
+#include "phrases.h"
+#include "safe_output.h"
+#include "text_input.h"
+#include "window_start.h"
+
+#include "cipher_members.h"
+#include "code_page.h"
+#include "encryptor.h"
+#include "picture_io.h"
+#include "picture_surface.h"
+#include "random_source.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+
+namespace veltrin::cli {
+
+namespace {
+
+// The picture Save would write after the window's first encryption of `text`.
+QByteArray encryptToBmp(const QString &text, const QString &password)
+{
+    CipherMembers members = membersAfterFormLoad();
+    SystemRandomSource random;
+    random.seedFromTimer();
+    PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
+    PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
+    Encryptor(members, random, codePage936())
+        .run({text, password, picture1, picture5, [](bool) {}, [](bool) {}});
+
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+    QtPictureWriter::writeBmp(picture5.Image(), bmp);
+    return bmp.data();
+}
+
+} // namespace
+
+EncryptCommand::EncryptCommand()
+    : input_({QStringLiteral("i"), QStringLiteral("input")}, say(phrase::inputOption),
+             QStringLiteral("TEXT_FILE")),
+      output_({QStringLiteral("o"), QStringLiteral("output")}, say(phrase::outputOption),
+              QStringLiteral("PICTURE")),
+      force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption))
+{}
+
+QString EncryptCommand::description() const
+{
+    return say(phrase::encryptCommand);
+}
+
+QList<QCommandLineOption> EncryptCommand::options() const
+{
+    return password_.options() + QList<QCommandLineOption>{input_, output_, force_};
+}
+
+int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
+{
+    const QString output = parser.value(output_);
+    if (output.isEmpty())
+        throw CliError(Usage, say(phrase::missingOutput));
+    const QString input = parser.isSet(input_) ? parser.value(input_) : QStringLiteral("-");
+    if (input == u"-" && password_.readsStandardInput(parser))
+        throw CliError(Usage, say(phrase::standardInputTwice));
+    const bool toStandardOutput = output == u"-";
+    const bool replace = parser.isSet(force_);
+    // Told before the text is typed; the write itself checks again, race-free.
+    if (!toStandardOutput && !replace && QFileInfo::exists(output))
+        throw CliError(Usage, say(phrase::outputExists).arg(output));
+
+    const QString password = password_.read(parser);
+    const ReadBytes read = readBounded(input, textFileLimit);
+    const QString text = prepareText(read.bytes, read.complete, codePage936());
+    const QByteArray bmp = encryptToBmp(text, password);
+    if (toStandardOutput)
+        writeStandardOutput(bmp);
+    else
+        writeFileSafely(output, bmp, replace);
+    return Success;
+}
+
+} // namespace veltrin::cli

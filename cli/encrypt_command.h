@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "command.h"
+#include "password.h"
+
+namespace veltrin::cli {
+
+// veltrin-cli encrypt [PASSWORD OPTION] [-i TEXT_FILE] -o PICTURE [--force]
+class EncryptCommand final : public Command
+{
+public:
+    EncryptCommand();
+
+    QString name() const override { return QStringLiteral("encrypt"); }
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+
+protected:
+    int run(const QCommandLineParser &parser, const QStringList &positional) override;
+
+private:
+    PasswordOptions password_;
+    QCommandLineOption input_;
+    QCommandLineOption output_;
+    QCommandLineOption force_;
+};
+
+} // namespace veltrin::cli

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "info_command.h"
+
+#include "console.h"
+#include "phrases.h"
+#include "pictures.h"
+#include "window_start.h"
+
+#include "cipher_picture.h"
+#include "code_page.h"
+#include "decryptor.h"
+#include "picture_surface.h"
+#include "runtime_error.h"
+
+namespace veltrin::cli {
+
+namespace {
+
+// Why the picture is not one the Encryptor wrote without a password, or
+// nothing when it is.
+QString incompleteBecause(const PictureSurface &picture)
+{
+    const std::int32_t length = picture.Point(0, 0);
+    const std::int32_t factorA = picture.Point(15, 0);
+    const std::int32_t factorB = picture.Point(30, 0);
+    if (length == PictureSurface::white)
+        return say(phrase::blank);
+    if (length < 1 || length > 12000 || factorA < 1000000 || factorA > 1999999 ||
+        (factorB != 2 && factorB != 3))
+        return say(phrase::foreignHeader);
+    const QSize area = picture.Image().size();
+    if (!WalkFits(length, area.width(), area.height()))
+        return say(phrase::cellsOutside);
+    CipherMembers members = membersAfterFormLoad();
+    try {
+        Decryptor(members, codePage936())
+            .run({QString(), picture, [](const QString &) {}, [](bool) {}, [](bool) {}});
+    } catch (const RuntimeError &error) {
+        return describe(error);
+    }
+    return {};
+}
+
+} // namespace
+
+QString InfoCommand::description() const
+{
+    return say(phrase::infoCommand);
+}
+
+QList<Argument> InfoCommand::arguments() const
+{
+    return {{QStringLiteral("PICTURE"), say(phrase::pictureArgument)}};
+}
+
+int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
+{
+    PictureSurface picture(startSize::picture4Width, startSize::picture4Height);
+    picture.setPicture(openPicture(positional.at(0)).image);
+    const QSize size = picture.Image().size();
+    const QString why = incompleteBecause(picture);
+    const QStringList lines{
+        say(phrase::infoSize).arg(size.width()).arg(size.height()),
+        say(phrase::infoHeader)
+            .arg(picture.Point(0, 0))
+            .arg(picture.Point(15, 0))
+            .arg(picture.Point(30, 0)),
+        say(phrase::infoComplete)
+            .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why))};
+    writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
+    return Success;
+}
+
+} // namespace veltrin::cli

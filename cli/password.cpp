@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "password.h"
+
+#include "console.h"
+#include "phrases.h"
+#include "terminal.h"
+
+#include <QList>
+
+namespace veltrin::cli {
+
+namespace {
+
+constexpr qsizetype maximumLength = 20;
+// A password file's first line is read from at most this much.
+constexpr qint64 passwordFileLimit = 4096;
+
+bool letterOrDigit(QChar ch)
+{
+    const char16_t c = ch.unicode();
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+}
+
+} // namespace
+
+PasswordOptions::PasswordOptions()
+    : password_({QStringLiteral("p"), QStringLiteral("password")}, say(phrase::passwordOption),
+                QStringLiteral("PASSWORD")),
+      file_(QStringLiteral("password-file"), say(phrase::passwordFileOption),
+            QStringLiteral("FILE")),
+      ask_(QStringLiteral("ask-password"), say(phrase::askPasswordOption))
+{}
+
+bool PasswordOptions::readsStandardInput(const QCommandLineParser &parser) const
+{
+    return parser.isSet(file_) && parser.value(file_) == u"-";
+}
+
+QString PasswordOptions::read(const QCommandLineParser &parser) const
+{
+    const int given =
+        int(parser.isSet(password_)) + int(parser.isSet(file_)) + int(parser.isSet(ask_));
+    if (given > 1)
+        throw CliError(Usage, say(phrase::passwordOptions));
+
+    QString password;
+    if (parser.isSet(password_)) {
+        password = parser.value(password_);
+    } else if (parser.isSet(file_)) {
+        const ReadBytes read = readBounded(parser.value(file_), passwordFileLimit);
+        const qsizetype end = read.bytes.indexOf('\n');
+        QByteArray line = end < 0 ? read.bytes : read.bytes.left(end);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        password = QString::fromUtf8(line);
+    } else if (parser.isSet(ask_)) {
+        const std::optional<QString> answer = askWithoutEcho(say(phrase::passwordPrompt));
+        if (!answer)
+            throw CliError(Usage, say(phrase::noTerminal));
+        password = *answer;
+    }
+    checkPassword(password);
+    return password;
+}
+
+void checkPassword(const QString &password)
+{
+    if (password.size() > maximumLength)
+        throw CliError(Usage, say(phrase::passwordTooLong).arg(password.size()));
+    qsizetype position = 0;
+    for (const char32_t ch : password.toUcs4()) {
+        ++position;
+        if (ch > 0xFFFF || !letterOrDigit(QChar(static_cast<char16_t>(ch))))
+            throw CliError(Usage,
+                           say(phrase::passwordCharacter).arg(position).arg(characterName(ch)));
+    }
+}
+
+} // namespace veltrin::cli

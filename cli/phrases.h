@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace veltrin::cli {
+
+// A message in both languages the command line speaks.
+struct Phrase
+{
+    const char16_t *english;
+    const char16_t *chinese;
+};
+
+// Whether the user's locale asks for Chinese, read the way gettext reads it:
+// LANGUAGE unless the locale is C, else LC_ALL, LC_MESSAGES, LANG, else the
+// system's locale.
+bool chineseLocale();
+void setChinese(bool chinese);
+bool chinese();
+
+// The phrase in the language chosen with setChinese.
+QString say(const Phrase &phrase);
+
+namespace phrase {
+
+// Program and commands
+inline constexpr Phrase program{
+    u"Turns a text into a picture, one pixel per character, and the picture back into the text.",
+    u"把文字变成图片（每个字符一个像素），也能把这样的图片还原成文字。"};
+inline constexpr Phrase commandsHeading{u"Commands:", u"命令："};
+inline constexpr Phrase commandHelp{u"Run 'veltrin-cli COMMAND --help' for a command's options.",
+                                    u"运行“veltrin-cli 命令 --help”查看各命令的选项。"};
+inline constexpr Phrase commandArgument{u"encrypt, decrypt or info", u"encrypt、decrypt 或 info"};
+inline constexpr Phrase noCommand{u"no command given; run 'veltrin-cli --help'",
+                                  u"没有给出命令；请运行“veltrin-cli --help”"};
+inline constexpr Phrase unknownCommand{u"unknown command '%1'; run 'veltrin-cli --help'",
+                                       u"未知命令“%1”；请运行“veltrin-cli --help”"};
+inline constexpr Phrase usageHint{u"%1; run 'veltrin-cli %2 --help'",
+                                  u"%1；请运行“veltrin-cli %2 --help”"};
+inline constexpr Phrase missingArgument{u"the argument %1 is missing", u"缺少参数 %1"};
+inline constexpr Phrase extraArgument{u"unexpected argument '%1'", u"多余的参数“%1”"};
+inline constexpr Phrase encryptCommand{u"Turns a text into a cipher picture, a 24-bit BMP.",
+                                       u"把文字加密成图片（24 位 BMP）。"};
+inline constexpr Phrase decryptCommand{u"Turns a cipher picture back into its text.",
+                                       u"把加密图片还原成文字。"};
+inline constexpr Phrase infoCommand{u"Shows a picture's size and its header values.",
+                                    u"显示图片的尺寸和头部数值。"};
+
+// Options and arguments
+inline constexpr Phrase passwordOption{
+    u"Use PASSWORD (at most 20 letters and digits). Other users of the machine can see it; "
+    u"prefer --password-file or --ask-password.",
+    u"使用密码 PASSWORD（最多 20 个字母和数字）。本机的其他用户能看到它；"
+    u"最好改用 --password-file 或 --ask-password。"};
+inline constexpr Phrase passwordFileOption{
+    u"Read the password from the first line of FILE ('-': standard input).",
+    u"从文件 FILE 的第一行读取密码（“-”表示标准输入）。"};
+inline constexpr Phrase askPasswordOption{u"Ask for the password on the terminal, without echo.",
+                                          u"在终端上询问密码，输入时不显示。"};
+inline constexpr Phrase inputOption{
+    u"Read the text, UTF-8, from TEXT_FILE ('-' or no -i: standard input).",
+    u"从 TEXT_FILE 读取文字，UTF-8 编码（“-”或不用 -i：标准输入）。"};
+inline constexpr Phrase outputOption{u"Write the picture to PICTURE ('-': standard output).",
+                                     u"把图片写到 PICTURE（“-”表示标准输出）。"};
+inline constexpr Phrase forceOption{u"Replace PICTURE if it exists.", u"PICTURE 已存在时替换它。"};
+inline constexpr Phrase crlfOption{u"Write each line break as CR LF, exactly as decoded.",
+                                   u"换行照解出的原样写成 CR LF。"};
+inline constexpr Phrase pictureArgument{u"The picture ('-': standard input).",
+                                        u"图片（“-”表示标准输入）。"};
+
+// Passwords
+inline constexpr Phrase passwordTooLong{u"the password has %1 characters; at most 20 are allowed",
+                                        u"密码有 %1 个字符；最多只能有 20 个"};
+inline constexpr Phrase passwordCharacter{
+    u"the password may hold only the letters A-Z and a-z and the digits 0-9; "
+    u"character %1 is %2",
+    u"密码只能包含字母 A-Z、a-z 和数字 0-9；第 %1 个字符是 %2"};
+inline constexpr Phrase passwordOptions{u"give only one of -p, --password-file and --ask-password",
+                                        u"-p、--password-file 和 --ask-password 只能用其中一个"};
+inline constexpr Phrase standardInputTwice{
+    u"standard input ('-') can give only one thing: the text, the picture or the password",
+    u"标准输入（“-”）只能提供一样东西：文字、图片或密码"};
+inline constexpr Phrase noTerminal{u"--ask-password needs a terminal", u"--ask-password 需要终端"};
+inline constexpr Phrase passwordPrompt{u"Password: ", u"密码："};
+
+// Reading and writing files
+inline constexpr Phrase standardInput{u"standard input", u"标准输入"};
+inline constexpr Phrase standardOutput{u"standard output", u"标准输出"};
+inline constexpr Phrase cannotRead{u"cannot read %1: %2", u"无法读取 %1：%2"};
+inline constexpr Phrase isFolder{u"it is a folder", u"这是一个文件夹"};
+inline constexpr Phrase cannotWrite{u"cannot write %1: %2", u"无法写入 %1：%2"};
+inline constexpr Phrase outputExists{u"%1 exists; use --force to replace it",
+                                     u"%1 已存在；要替换它请加 --force"};
+inline constexpr Phrase missingOutput{
+    u"no picture to write: give -o PICTURE ('-': standard output)",
+    u"没有指定要写的图片：请用 -o PICTURE（“-”表示标准输出）"};
+
+// The text
+inline constexpr Phrase place{u"at position %1 (line %2, column %3)",
+                              u"第 %1 个字符处，第 %2 行第 %3 列"};
+inline constexpr Phrase notUtf8{u"the text is not valid UTF-8: invalid bytes %1",
+                                u"文字不是有效的 UTF-8：无效字节位于%1"};
+inline constexpr Phrase textEmpty{u"the text is empty: there is nothing to encrypt",
+                                  u"文字是空的：没有可加密的内容"};
+inline constexpr Phrase textTooLong{
+    u"the text has %1 characters, each line break counted as two (CR LF); at most 12000 fit",
+    u"文字有 %1 个字符（每个换行按 CR LF 算两个）；最多只能有 12000 个"};
+inline constexpr Phrase textFarTooLong{u"the text is longer than 12000 characters",
+                                       u"文字超过 12000 个字符"};
+inline constexpr Phrase unstorable{u"code page 936 cannot store the character %1 %2",
+                                   u"代码页 936 无法保存字符 %1（位于%2）"};
+
+// Pictures and the cipher
+inline constexpr Phrase cannotReadPicture{u"cannot read %1 as a picture: %2 (error %3)",
+                                          u"无法把 %1 读作图片：%2（错误 %3）"};
+inline constexpr Phrase fileNotFound{u"file not found", u"文件未找到"};
+inline constexpr Phrase invalidPicture{u"invalid picture", u"无效图片"};
+inline constexpr Phrase fileAccess{u"path/file access error", u"路径/文件访问错误"};
+inline constexpr Phrase lossyPicture{
+    u"warning: %1 is a lossy %2 picture; its pixels may have changed",
+    u"警告：%1 是有损压缩的 %2 图片，像素可能已经改变"};
+inline constexpr Phrase blankPicture{u"the picture is blank: there is nothing to decrypt",
+                                     u"图片是空白的：没有可解密的内容"};
+inline constexpr Phrase runtimeError{u"run-time error %1: %2", u"运行时错误 %1：%2"};
+inline constexpr Phrase invalidCall{
+    u"invalid procedure call or argument (a wrong password, or a picture Veltrin did not make)",
+    u"无效的过程调用或参数（密码不对，或者图片不是 Veltrin 生成的）"};
+inline constexpr Phrase overflow{u"overflow (a wrong password, or a picture Veltrin did not make)",
+                                 u"溢出（密码不对，或者图片不是 Veltrin 生成的）"};
+inline constexpr Phrase outOfRange{
+    u"subscript out of range: the picture cannot hold the text its header claims",
+    u"下标越界：图片容不下它标明的文字"};
+inline constexpr Phrase noText{u"warning: the picture's header gives no text; the password may be "
+                               u"wrong",
+                               u"警告：图片头部表明没有文字；密码可能不对"};
+
+// info
+inline constexpr Phrase infoSize{u"size: %1 x %2 pixels", u"尺寸：%1 x %2 像素"};
+inline constexpr Phrase infoHeader{u"header: %1 %2 %3", u"头部数值：%1 %2 %3"};
+inline constexpr Phrase infoComplete{u"complete cipher picture for the empty password: %1",
+                                     u"无密码的完整加密图片：%1"};
+inline constexpr Phrase yes{u"yes", u"是"};
+inline constexpr Phrase noBecause{u"no (%1)", u"否（%1）"};
+inline constexpr Phrase blank{u"blank", u"空白"};
+inline constexpr Phrase foreignHeader{u"the header is not one Veltrin writes",
+                                      u"头部数值不是 Veltrin 写的"};
+inline constexpr Phrase cellsOutside{u"its cells run past the picture", u"文字的像素超出了图片"};
+
+} // namespace phrase
+} // namespace veltrin::cli

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pictures.h"
+
+#include "console.h"
+#include "phrases.h"
+
+#include "picture_files.h"
+#include "runtime_error.h"
+
+#include <QImageReader>
+
+namespace veltrin::cli {
+
+namespace {
+
+// The loader's reasons are the window's, in Chinese; English gets its own.
+QString loadReason(int number, const QString &chineseReason)
+{
+    if (chinese())
+        return chineseReason;
+    switch (number) {
+    case 53:
+        return say(phrase::fileNotFound);
+    case 75:
+        return say(phrase::fileAccess);
+    default:
+        return say(phrase::invalidPicture);
+    }
+}
+
+} // namespace
+
+OpenedPicture openPicture(const QString &path)
+{
+    QtPictureLoader loader;
+    PictureLoad load;
+    try {
+        if (path == u"-") {
+            // Whatever is larger than the decoders would allocate cannot be a picture.
+            const ReadBytes read =
+                readBounded(path, qint64(QImageReader::allocationLimit()) * 1024 * 1024);
+            load = read.complete ? loader.loadBytes(read.bytes, {})
+                                 : PictureLoad{std::nullopt, 481, QStringLiteral("无效图片")};
+        } else {
+            load = LoadPicture(path, loader);
+        }
+    } catch (const RuntimeError &error) {
+        load = {std::nullopt, error.number(), error.description()};
+    }
+    if (!load.picture)
+        throw CliError(Usage, say(phrase::cannotReadPicture)
+                                  .arg(inputName(path), loadReason(load.errorNumber, load.reason))
+                                  .arg(load.errorNumber));
+    if (load.picture->lossy)
+        printMessage(say(phrase::lossyPicture)
+                         .arg(inputName(path), QString::fromLatin1(load.picture->format)));
+    return *std::move(load.picture);
+}
+
+QString describe(const RuntimeError &error)
+{
+    QString reason = error.description();
+    if (!chinese()) {
+        switch (error.number()) {
+        case RuntimeError::InvalidProcedureCall:
+            reason = say(phrase::invalidCall);
+            break;
+        case RuntimeError::Overflow:
+            reason = say(phrase::overflow);
+            break;
+        case RuntimeError::SubscriptOutOfRange:
+            reason = say(phrase::outOfRange);
+            break;
+        default:
+            break;
+        }
+    }
+    return say(phrase::runtimeError).arg(error.number()).arg(reason);
+}
+
+} // namespace veltrin::cli

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian package from a release build, checks it with lintian, and
+# tries it unpacked (no system install): veltrin-cli --version and one round
+# trip, without a display.
+#   scripts/package.sh    writes build/package/veltrin_<version>_<arch>.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh --package
+
+dir=build/package
+# Debian's hardening flags, as a Debian build of the package would use them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
+    -DVELTRIN_TESTS=OFF -DVELTRIN_BENCHMARKS=OFF \
+    "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+    "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
+cmake --build "$dir"
+rm -f "$dir"/veltrin_*.deb
+(cd "$dir" && cpack -G DEB)
+deb=$(echo "$dir"/veltrin_*.deb)
+
+lintian_options=(--fail-on error --display-info)
+((EUID != 0)) || lintian_options+=(--allow-root)
+lintian "${lintian_options[@]}" "$deb"
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+cli() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$unpacked/usr/bin/veltrin-cli" "$@"; }
+
+version=$(cli --version)
+[[ "$version" == "veltrin-cli $(dpkg-deb -f "$deb" Version)" ]] ||
+    { echo "Unexpected version: $version" >&2; exit 1; }
+text=$'Veltrin 加密解密\nsecond line'
+printf '%s' "$text" | cli encrypt -p Pass1234 -o "$unpacked/trip.bmp"
+[[ "$(cli decrypt -p Pass1234 "$unpacked/trip.bmp")" == "$text" ]] ||
+    { echo "The unpacked veltrin-cli did not give the text back" >&2; exit 1; }
+echo "Package: $deb ($version, round trip passed)"

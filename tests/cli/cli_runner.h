@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace veltrin::testing {
+
+// What one run of the real veltrin-cli gave.
+struct CliRun
+{
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+struct CliOptions
+{
+    QByteArray input;                // standard input
+    QMap<QString, QString> language; // locale variables on top of LANG=C.UTF-8
+    QString folder;                  // the working folder
+    std::function<void()> inChild;   // runs in the child before the program starts
+};
+
+// Runs veltrin-cli as a user would on a machine without a display: no
+// platform plugin chosen, no X, English unless the test sets a locale.
+CliRun runCli(const QStringList &arguments, const CliOptions &options = {});
+
+// The text as a user's file holds it: LF line breaks, in UTF-8.
+QByteArray unixText(const QString &windowText);
+
+} // namespace veltrin::testing

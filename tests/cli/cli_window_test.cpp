@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line and the window write and read the same pictures.
+#include "cli_runner.h"
+
+#include "cipher_fixtures.h"
+#include "form1_fixture.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin::testing {
+namespace {
+
+struct Sample
+{
+    int length;
+    QString password;
+};
+
+void PrintTo(const Sample &s, std::ostream *os)
+{
+    *os << s.length << " characters, password \"" << s.password.toStdString() << '"';
+}
+
+class CliAndWindow : public Form1Test, public ::testing::WithParamInterface<Sample>
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Encrypts on the window's first encryption with the given draws and saves Picture5.
+    void encryptAndSave(const QString &text, const QString &password, const QString &file)
+    {
+        text1()->setText(text);
+        text3()->setText(password);
+        click(u"Command1"_s);
+        dialogs.confirm(file);
+        click(u"Command7"_s);
+        ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_P(CliAndWindow, CliWritesWhatSaveWritesForTheSameFactors)
+{
+    const Sample s = GetParam();
+    const QString text = mixedText(s.length, 11);
+    QFile textFile(path(u"text.txt"_s));
+    ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
+    textFile.write(unixText(text));
+    textFile.close();
+    const CliRun cli = runCli({u"encrypt"_s, u"-p"_s, s.password, u"-i"_s, textFile.fileName(),
+                               u"-o"_s, path(u"cli.bmp"_s)});
+    ASSERT_EQ(cli.status, 0) << cli.err.toStdString();
+
+    // The factors the command line drew, read back from its header.
+    const QImage picture(path(u"cli.bmp"_s));
+    ASSERT_FALSE(picture.isNull());
+    int key = 0;
+    for (const QChar ch : s.password)
+        key += ch.unicode();
+    const auto cell = [&picture](int x) {
+        const QRgb rgb = picture.pixel(x, 0);
+        return qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16;
+    };
+    const int factorA = cell(1) - key;
+    const int factorB = cell(2) - key;
+    ASSERT_GE(factorA, 1000000);
+    ASSERT_LE(factorA, 1999999);
+    ASSERT_TRUE(factorB == 2 || factorB == 3) << factorB;
+
+    random = ScriptedRandom{uForFactorA(factorA), uForFactorB(factorB)};
+    encryptAndSave(text, s.password, path(u"window.bmp"_s));
+    EXPECT_EQ(random.remaining(), 0u);
+    const QByteArray saved = bytesOf(path(u"window.bmp"_s));
+    ASSERT_FALSE(saved.isEmpty());
+    EXPECT_TRUE(saved == bytesOf(path(u"cli.bmp"_s)));
+}
+
+TEST_P(CliAndWindow, CliDecryptsWhatTheWindowSaved)
+{
+    const Sample s = GetParam();
+    const QString text = mixedText(s.length, 12);
+    encryptAndSave(text, s.password, path(u"window.bmp"_s));
+    const CliRun cli =
+        runCli({u"decrypt"_s, u"--crlf"_s, u"-p"_s, s.password, path(u"window.bmp"_s)});
+    ASSERT_EQ(cli.status, 0) << cli.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(cli.out), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, CliAndWindow,
+                         ::testing::Values(Sample{3, u""_s}, Sample{16, u"Pass1234"_s},
+                                           Sample{12000, u"abcdefghij0123456789"_s}));
+
+} // namespace
+} // namespace veltrin::testing
