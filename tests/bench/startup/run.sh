@@ -7,7 +7,7 @@
 # per-pair ratios. A benchmark, not a test: nothing fails on a slow machine.
 #   tests/bench/startup/run.sh [PAIRS]      25 pairs by default
 # BUILD_DIR (default build/test) and WARMUP (default 5 runs of each) override.
-# Other processes compress the ratio toward 1: measure on an idle machine.
+# Other work on the machine moves the ratio: measure on an idle machine.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
@@ -29,8 +29,9 @@ if [[ ! -f "$dir/CMakeCache.txt" ]]; then
     cmake -S . -B "$dir" -G Ninja -DVELTRIN_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$dir" --target veltrin_startup_launcher veltrin_startup_bare
-window=$PWD/$dir/tests/bench/startup/veltrin_startup_launcher
-bare=$PWD/$dir/tests/bench/startup/veltrin_startup_bare
+[[ "$dir" == /* ]] || dir=$PWD/$dir
+window=$dir/tests/bench/startup/veltrin_startup_launcher
+bare=$dir/tests/bench/startup/veltrin_startup_bare
 
 # One server for every run; -displayfd has it pick a free display number.
 fifo=$(mktemp -u)
