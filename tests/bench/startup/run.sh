@@ -7,7 +7,7 @@
 # per-pair ratios. A benchmark, not a test: nothing fails on a slow machine.
 #   tests/bench/startup/run.sh [PAIRS]      25 pairs by default
 # BUILD_DIR (default build/test) and WARMUP (default 5 runs of each) override.
-# Other work on the machine moves the ratio: measure on an idle machine.
+# Other work on the machine lowers the ratio: measure on an idle machine.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
