@@ -34,8 +34,9 @@ protected:
     virtual QChar decode(std::uint16_t bytes, bool singleByte) const = 0;
 };
 
-// Code page 936 (GBK) through iconv, whatever the machine's locale, so that a
-// picture decodes the same everywhere.
+// Code page 936 (GBK) as iconv converts it, whatever the machine's locale, so
+// that a picture decodes the same everywhere. The tables are written at build
+// time, so the first use costs nothing.
 const CodePage &codePage936();
 
 } // namespace veltrin

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources.h"
 
+#include "icon_pixels.h"
+
 #include <QImage>
-#include <QImageReader>
-#include <QMap>
 #include <QPixmap>
 
-#include <utility>
+#include <cstdint>
 
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, which must
 // be the global one.
@@ -29,24 +29,14 @@ void initResources()
 
 QIcon applicationIcon()
 {
-    // The icon file holds some sizes at several colour depths, the deeper ones
-    // after the shallower ones; keep the last image of each size. Reading it
-    // ourselves rather than through QIcon's file loader makes that choice
-    // explicit instead of leaving it to the icon engine.
-    QImageReader reader(QStringLiteral(":/veltrin/veltrin.ico"), "ico");
-    QMap<int, QImage> bySize;
-    for (int i = 0; i < reader.imageCount(); ++i) {
-        if (!reader.jumpToImage(i)) {
-            break;
-        }
-        const QImage image = reader.read();
-        if (!image.isNull()) {
-            bySize.insert(image.width(), image);
-        }
-    }
+    // The images are the icon file's, one per size: where the file holds a size
+    // at several colour depths, the deepest one.
     QIcon icon;
-    for (const QImage &image : std::as_const(bySize)) {
-        icon.addPixmap(QPixmap::fromImage(image));
+    for (const IconPixels &image : windowIconPixels()) {
+        const QImage pixels(reinterpret_cast<const uchar *>(image.pixels), image.size, image.size,
+                            image.size * qsizetype{sizeof(std::uint32_t)},
+                            QImage::Format_ARGB32_Premultiplied);
+        icon.addPixmap(QPixmap::fromImage(pixels));
     }
     return icon;
 }

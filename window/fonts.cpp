@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace veltrin {
@@ -15,6 +17,37 @@ const QStringList &heiFamilies()
     static const QStringList families{u"SimHei"_s, u"WenQuanYi Zen Hei"_s, u"Noto Sans CJK SC"_s,
                                       u"Source Han Sans SC"_s, u"Droid Sans Fallback"_s};
     return families;
+}
+
+// By the names the font database lists, which it has read anyway for the
+// first text drawn; QFontDatabase::hasFamily would also ask fontconfig.
+bool listed(const QStringList &families, const QString &family)
+{
+    return std::any_of(families.cbegin(), families.cend(), [&family](const QString &name) {
+        // A family that several foundries make is listed as "Family [Foundry]".
+        return name.startsWith(family, Qt::CaseInsensitive) &&
+               (name.size() == family.size() ||
+                QStringView(name).mid(family.size()).startsWith(u" ["));
+    });
+}
+
+// "黑体" resolved to one installed family. A font of one family with no
+// substitutes has Qt look for fallback fonts only when a character is
+// missing from it; a substitution list makes Qt ask fontconfig for every
+// script's fallbacks as soon as the font is first used.
+QString heiFamily()
+{
+    const QString hei = u"黑体"_s;
+    const QStringList families = QFontDatabase::families();
+    if (listed(families, hei))
+        return hei;
+    for (const QString &family : heiFamilies()) {
+        if (listed(families, family))
+            return family;
+    }
+    if (!QFontDatabase::hasFamily(hei))
+        QFont::insertSubstitutions(hei, heiFamilies());
+    return hei;
 }
 
 } // namespace
@@ -33,10 +66,8 @@ QFont defaultFont()
 
 QFont tabFont()
 {
-    const QString hei = u"黑体"_s;
-    if (!QFontDatabase::hasFamily(hei))
-        QFont::insertSubstitutions(hei, heiFamilies());
-    QFont font(hei);
+    static const QString family = heiFamily();
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(21.75);
     font.setWeight(QFont::Bold);

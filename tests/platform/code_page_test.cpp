@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "code_page.h"
+#include "code_page_936_iconv.h"
 #include "runtime_error.h"
 
 #include <gtest/gtest.h>
@@ -175,6 +176,20 @@ TEST(CodePage936, EveryRepresentableUnicodeCharacterComesBack)
             << "U+" << std::hex << u << " -> code " << std::dec << code;
     }
     EXPECT_GE(representable, 21700 + 129);
+}
+
+TEST(CodePage936, AnswersAsIconvDoesNow)
+{
+    // The tables were written when the program was built; a fault in writing
+    // or reading them back shows here as a difference from a fresh tabulation.
+    const auto now = tabulateCp936WithIconv();
+    for (std::uint32_t u = 0; u <= 0xFFFF; ++u)
+        ASSERT_EQ(cp().code(static_cast<char16_t>(u)), now->codes[u]) << "U+" << std::hex << u;
+    for (std::int32_t b = 0; b <= 0xFF; ++b)
+        ASSERT_EQ(cp().character(b).unicode(), now->singleBytes[b]) << b;
+    // Codes 0..255 are single bytes, so the double-byte table starts at 256.
+    for (std::int32_t w = 0x100; w <= 0xFFFF; ++w)
+        ASSERT_EQ(cp().character(w).unicode(), now->doubleBytes[w]) << w;
 }
 
 } // namespace
