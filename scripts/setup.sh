@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev           # Qt 6 Widgets, the BMP/PNG/ICO codecs, the file dialogs
+    qt6-image-formats-plugins # Qt's TIFF, WebP and TGA readers, which Open uses
     fonts-wqy-zenhei       # a CJK font, so the Chinese window renders on a bare machine
 )
 if [[ "${1:-}" == "--tests" ]]; then
@@ -16,6 +17,8 @@ if [[ "${1:-}" == "--tests" ]]; then
         clang-format       # the formatting check
         desktop-file-utils # validates the desktop entry
         appstream          # validates the AppStream metainfo
+        clang              # the fuzzer is built with clang's libFuzzer
+        libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
     )
 fi
 
