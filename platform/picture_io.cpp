@@ -124,7 +124,7 @@ std::optional<layout::Bmp> bmpOpens(const QByteArray &bytes)
 std::optional<QByteArray> tgaForQt(const QByteArray &bytes)
 {
     const auto tga = layout::measureTga(bytes);
-    if (!tga || tga->pixelBytes > tga->pixelRoom)
+    if (!tga || tga->pixelBytes == 0 || tga->pixelStart + tga->pixelBytes > tga->footerStart)
         return std::nullopt;
     QByteArray plain = bytes.first(18);
     plain[0] = 0; // no identifier

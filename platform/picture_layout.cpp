@@ -191,7 +191,7 @@ std::optional<Tga> measureTga(const QByteArray &file)
         tga.pixelStart += u16At(file, 5) * (entryBits / 8);
     }
     tga.pixelBytes = std::uint64_t(u16At(file, 12)) * u16At(file, 14) * (bits / 8);
-    tga.pixelRoom = n - footer > tga.pixelStart ? n - footer - tga.pixelStart : 0;
+    tga.footerStart = n - footer;
     return tga;
 }
 

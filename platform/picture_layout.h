@@ -50,7 +50,7 @@ struct Tga
 {
     std::uint64_t pixelStart = 0; // after the header, identifier and colour map
     std::uint64_t pixelBytes = 0;
-    std::uint64_t pixelRoom = 0; // bytes between pixelStart and the footer
+    std::uint64_t footerStart = 0;
 };
 
 // A true-colour, uncompressed TGA 2.0 file, the only kind Qt reads; none for

@@ -279,6 +279,9 @@ std::vector<PictureSample> pictureSamples()
     QByteArray cut = tgaFile(picture);
     cut.remove(18 + 12, 6);
     add("TgaPixelsCutShort", cut, "tga", "", false, std::nullopt);
+    QByteArray longIdentifier = tgaFile(picture);
+    longIdentifier[0] = char(200); // the identifier would run past the file
+    add("TgaIdentifierPastTheFile", longIdentifier, "tga", "", false, std::nullopt);
     add("TgaWithoutFooter", tgaFile(picture).chopped(26), "tga", "", false, std::nullopt);
     for (const char *other : {"xpm", "xbm", "wbmp", "icns"})
         add(std::string("Refused") + other, written(picture, other), other, "", false,
