@@ -19,6 +19,7 @@ if [[ "${1:-}" == "--tests" ]]; then
         appstream          # validates the AppStream metainfo
         clang              # the fuzzer is built with clang's libFuzzer
         libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
+        llvm               # llvm-cov for the fuzzer's coverage report
     )
 fi
 
