@@ -82,8 +82,9 @@ QByteArray formatOf(QBuffer &buffer, const QString &suffix)
 
 using ColourMasks = std::array<std::uint32_t, 3>;
 
-// Qt's reader widens a channel of k bits by shifting it up; one of more than
-// 8 bits comes out 0, and so does one the mask leaves empty.
+// Qt's reader scales a channel of k bits by 256 / 2^k: one of more than 8
+// bits comes out 0, as does an empty mask. A mask that reaches past the
+// pixel's bits or comes in pieces gives no colour the format defines.
 bool masksGiveColour(const ColourMasks &masks, std::uint32_t bits)
 {
     for (const std::uint32_t mask : masks) {
