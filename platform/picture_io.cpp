@@ -209,6 +209,15 @@ bool indicesInsidePalette(const QImage &image)
     return true;
 }
 
+// Qt's bound on what a reader may allocate for an image, or ours when Qt has
+// none. A file larger cannot be a picture for us, and a file whose size
+// reads 0 (those under /proc) is read no further.
+qint64 memoryLimit()
+{
+    const qint64 megabytes = QImageReader::allocationLimit();
+    return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
+}
+
 PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 {
     QBuffer probe(&bytes);
@@ -234,7 +243,12 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
     }
     std::optional<layout::PngTransparentColour> transparent;
     if (format == "png") {
-        transparent = layout::pngRgb16TransparentColour(bytes);
+        // A chunk that claims more than the file holds is data cut short, and
+        // libpng would allocate all it claims before finding out.
+        const auto png = layout::measurePng(bytes);
+        if (!png || !png->chunksInside)
+            return invalidPicture();
+        transparent = png->rgb16Transparent;
         if (transparent)
             bytes.remove(transparent->chunkStart, transparent->chunkBytes);
     }
@@ -247,19 +261,15 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
     QImage image = reader.read();
     if (image.isNull() || !indicesInsidePalette(image))
         return invalidPicture();
+    // The picture box keeps 32-bit pixels: a 1-bit picture of a few megabytes
+    // would take gigabytes there.
+    if (qint64(image.width()) * image.height() * 4 > memoryLimit())
+        return invalidPicture();
     if (bmp)
         widenNarrowChannels(image, bmp->masks);
     if (transparent)
         clearTransparentColour(image, transparent->rgb);
     return {OpenedPicture{std::move(image), format, lossy}, 0, {}};
-}
-
-// Whatever is larger than the decoders would allocate cannot be a picture for
-// us; a bound also holds for a file whose size reads 0 (those under /proc).
-qint64 readLimit()
-{
-    const qint64 megabytes = QImageReader::allocationLimit();
-    return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
 }
 
 PictureLoad decode(const QString &path)
@@ -273,7 +283,7 @@ PictureLoad decode(const QString &path)
     };
     if (!file.open(QIODevice::ReadOnly))
         return accessError();
-    const qint64 limit = readLimit();
+    const qint64 limit = memoryLimit();
     if (file.size() > limit)
         return invalidPicture();
     QByteArray bytes;

@@ -195,35 +195,43 @@ std::optional<Tga> measureTga(const QByteArray &file)
     return tga;
 }
 
-std::optional<PngTransparentColour> pngRgb16TransparentColour(const QByteArray &file)
+std::optional<Png> measurePng(const QByteArray &file)
 {
     const auto be32 = [&file](std::uint64_t at) {
         return u8At(file, at) << 24 | u8At(file, at + 1) << 16 | u8At(file, at + 2) << 8 |
                u8At(file, at + 3);
     };
+    const auto be16 = [&file](std::uint64_t at) {
+        return static_cast<std::uint16_t>(u8At(file, at) << 8 | u8At(file, at + 1));
+    };
     if (!file.startsWith("\x89PNG\r\n\x1a\n"))
         return std::nullopt;
     const std::uint64_t n = sizeOf(file);
+    Png png;
     bool rgb16 = false;
+    bool pixelsBegun = false;
     for (std::uint64_t pos = 8; pos + 12 <= n;) {
         const std::uint64_t length = be32(pos);
-        if (length > n - pos - 12)
+        if (length > n - pos - 12) {
+            png.chunksInside = false;
             break;
+        }
         const QByteArray type = file.sliced(static_cast<qsizetype>(pos) + 4, 4);
+        const std::uint64_t data = pos + 8;
         if (type == "IHDR" && length >= 13)
-            rgb16 = u8At(file, pos + 8 + 8) == 16 && u8At(file, pos + 8 + 9) == 2;
-        else if (type == "tRNS" && rgb16 && length == 6)
-            return PngTransparentColour{
-                static_cast<qsizetype>(pos),
-                static_cast<qsizetype>(12 + length),
-                {static_cast<std::uint16_t>(u8At(file, pos + 8) << 8 | u8At(file, pos + 9)),
-                 static_cast<std::uint16_t>(u8At(file, pos + 10) << 8 | u8At(file, pos + 11)),
-                 static_cast<std::uint16_t>(u8At(file, pos + 12) << 8 | u8At(file, pos + 13))}};
-        else if (type == "IDAT") // the transparent colour comes before the pixels
+            rgb16 = u8At(file, data + 8) == 16 && u8At(file, data + 9) == 2;
+        else if (type == "tRNS" && rgb16 && !pixelsBegun && length == 6)
+            png.rgb16Transparent =
+                PngTransparentColour{static_cast<qsizetype>(pos),
+                                     static_cast<qsizetype>(12 + length),
+                                     {be16(data), be16(data + 2), be16(data + 4)}};
+        else if (type == "IDAT")
+            pixelsBegun = true; // a transparent colour comes before the pixels
+        else if (type == "IEND")
             break;
         pos += 12 + length;
     }
-    return std::nullopt;
+    return png;
 }
 
 namespace {

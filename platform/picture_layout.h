@@ -65,7 +65,15 @@ struct PngTransparentColour
     qsizetype chunkBytes = 0;
     std::array<std::uint16_t, 3> rgb{};
 };
-std::optional<PngTransparentColour> pngRgb16TransparentColour(const QByteArray &file);
+
+struct Png
+{
+    bool chunksInside = true; // no chunk claims more bytes than the file has left
+    std::optional<PngTransparentColour> rgb16Transparent;
+};
+
+// None for a file without the PNG signature.
+std::optional<Png> measurePng(const QByteArray &file);
 
 // A WebP file's first image chunk: lossless VP8L, lossy VP8, or none found.
 enum class WebpImage : std::uint8_t { None, Lossless, Lossy };

@@ -5,6 +5,7 @@
 # own picture files.
 #   scripts/fuzz.sh [seconds]   fuzz that long (60 by default); fails on any
 #                               crash, timeout (10 s on one input) or out-of-memory
+#                               (2 GB in all, 512 MB in one allocation)
 #   scripts/fuzz.sh --coverage  line coverage of our sources over the corpus so far
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,5 +42,5 @@ cmake -S . -B build/fuzz "${options[@]}"
 cmake --build build/fuzz --target veltrin_fuzz_picture veltrin_fuzz_seed_corpus
 # libpng reports every broken file on its own; those lines are left out.
 build/fuzz/tests/fuzz/veltrin_fuzz_picture -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ \
+    -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ \
     "$corpus" build/fuzz/fuzz-seeds 2>&1 | grep -v '^libpng error: '

@@ -451,6 +451,23 @@ TEST(PictureLoader, ReadsNoFurtherThanTheAllocationLimitWhateverTheSizeSays)
     EXPECT_EQ(load.errorNumber, 481);
 }
 
+TEST(PictureLoader, RefusesAPictureThatWouldTakeMoreThanTheLimitIn32BitColour)
+{
+    // 1024 x 1024 pixels of 1 bit: 128 KB in the file, 4 MB in the picture box.
+    const QByteArray file = bmpFile({.width = 1024,
+                                     .height = 1024,
+                                     .bits = 1,
+                                     .palette = {0xFF000000, 0xFFFFFFFF},
+                                     .pixels = QByteArray(1024 * 1024 / 8, '\x55')});
+    QtPictureLoader loader;
+    EXPECT_TRUE(loader.loadBytes(file, QStringLiteral("bmp")).picture.has_value());
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(2);
+    const PictureLoad load = loader.loadBytes(file, QStringLiteral("bmp"));
+    QImageReader::setAllocationLimit(limit);
+    EXPECT_FALSE(load.picture.has_value());
+}
+
 TEST(PictureLoader, ContentDecidesNotTheName)
 {
     QTemporaryDir temp;

@@ -258,6 +258,10 @@ std::vector<PictureSample> pictureSamples()
     };
     add("Png", written(picture, "png"), "png", "png", false, picture);
     add("PngNamedTga", written(picture, "png"), "tga", "png", false, picture);
+    QByteArray claim = written(picture, "png");
+    // After the header, a text chunk claiming 1.6 GB in a file of a few hundred bytes.
+    claim.insert(8 + 25, QByteArray::fromHex("61000000 69545874") + QByteArray(40, 'x'));
+    add("PngChunkPastTheFile", claim, "png", "", false, std::nullopt);
     add("Jpeg", written(picture, "jpeg"), "jpg", "jpeg", true, std::nullopt);
     add("Tiff", written(picture, "tiff"), "tif", "tiff", false, picture);
     add("WebpLossless", written(picture, "webp", 100), "webp", "webp", false, picture);
