@@ -6,6 +6,8 @@
 #include "code_page.h"
 #include "surface.h"
 
+#include <algorithm>
+
 namespace veltrin {
 
 namespace {
@@ -13,6 +15,9 @@ constexpr std::int32_t blank = 16777215; // a white top-left cell: nothing to de
 constexpr std::int32_t skipAlways = -1000001;
 constexpr std::int32_t skipWithKey = 15776773;
 constexpr std::int32_t skipWithoutKey = 15777215;
+// The text box's limit: no Encryptor writes a longer text, and a longer one
+// would only stall the window that shows it.
+constexpr qsizetype longestText = 12000;
 } // namespace
 
 void Decryptor::run(const DecryptPage &page)
@@ -50,10 +55,13 @@ void Decryptor::decrypt(const DecryptPage &page)
     if (length >= 1) {
         const std::int32_t n = RowLimit(length);
         const std::int32_t product = checked::mul(m_.readFactorA, m_.readFactorB);
+        // A header that claims more cells than the picture holds would send
+        // the walk through millions of reads outside it; such a picture
+        // cannot carry that text, so it is refused before any data cell.
+        if (!WalkFits(length, source.drawingColumns(), source.drawingRows()))
+            throw RuntimeError::cellsOutsidePicture();
         const std::int32_t secondSkip = m_.key != 0 ? skipWithKey : skipWithoutKey;
-        // Texts from the Encryptor fit easily; a foreign header is not trusted
-        // with a large allocation.
-        m_.decodedText.reserve(std::min(length, 1 << 16));
+        m_.decodedText.reserve(std::min<qsizetype>(length, longestText));
         for (m_.charIndex = 1;; ++m_.charIndex) {
             const CursorStep step = AdvanceCursor(m_.readX, m_.readY, n);
             m_.readX = step.x;
@@ -61,8 +69,12 @@ void Decryptor::decrypt(const DecryptPage &page)
             const std::int32_t v =
                 source.Point(static_cast<float>(m_.readX), static_cast<float>(m_.readY));
             const std::int32_t c = checked::sub(checked::sub(v, m_.key), product);
-            if (c != skipAlways && c != secondSkip)
-                m_.decodedText.append(codePage_.character(c));
+            if (c != skipAlways && c != secondSkip) {
+                const QChar character = codePage_.character(c);
+                if (m_.decodedText.size() == longestText)
+                    throw RuntimeError::textTooLong();
+                m_.decodedText.append(character);
+            }
             if (m_.charIndex == length)
                 break;
         }

@@ -29,8 +29,10 @@ public:
     {}
 
     // Reads the cipher picture on the page's source surface into Text2. A
-    // run-time error leaves Text2 unchanged and the members and the page as
-    // they are between decryptions, then propagates.
+    // header whose cells run past the surface, or a text longer than 12000
+    // characters, is refused with run-time error 9. A run-time error leaves
+    // Text2 unchanged and the members and the page as they are between
+    // decryptions, then propagates.
     void run(const DecryptPage &page);
 
 private:

@@ -2,6 +2,7 @@
 #include "picture_io.h"
 
 #include "file_error_text.h"
+#include "picture_layout.h"
 #include "runtime_error.h"
 
 #include <QBuffer>
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QRgba64>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -30,148 +32,123 @@ PictureLoad failure(int number, QString reason)
     return {std::nullopt, number, std::move(reason)};
 }
 
-std::uint32_t u16At(const QByteArray &b, qsizetype at)
+PictureLoad invalidPicture()
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(b.constData()) + at;
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
+    return failure(InvalidPicture, QStringLiteral("无效图片"));
 }
 
-std::uint32_t u32At(const QByteArray &b, qsizetype at)
+// The formats that open, by the names Qt's readers give them; no other reader
+// Qt has (XPM, XBM, WBMP, ICNS, ...) ever decodes a file. A signature
+// tells a format from the first bytes; TGA has none, and ICO's first bytes
+// are also those of a TGA header, so for a file named *.tga the name decides.
+struct OpenableFormat
 {
-    return u16At(b, at) | u16At(b, at + 2) << 16;
+    const char *name;
+    bool signature;
+};
+constexpr std::array<OpenableFormat, 11> openableFormats{{
+    {"bmp", true},
+    {"png", true},
+    {"jpeg", true},
+    {"gif", true},
+    {"tiff", true},
+    {"webp", true},
+    {"pbm", true},
+    {"pgm", true},
+    {"ppm", true},
+    {"ico", false},
+    {"tga", false},
+}};
+
+const OpenableFormat *openable(const QByteArray &format)
+{
+    const auto found =
+        std::find_if(openableFormats.begin(), openableFormats.end(),
+                     [&format](const OpenableFormat &f) { return format == f.name; });
+    return found == openableFormats.end() ? nullptr : &*found;
 }
 
-std::int64_t i32At(const QByteArray &b, qsizetype at)
+// The reader for these bytes: what their content says, unless the name says
+// TGA and the content carries no signature; empty when nothing fits.
+QByteArray formatOf(QBuffer &buffer, const QString &suffix)
 {
-    return static_cast<std::int32_t>(u32At(b, at));
-}
-
-bool masksSound(std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::uint32_t bits)
-{
-    const std::uint64_t room = (std::uint64_t(1) << bits) - 1;
-    std::uint32_t seen = 0;
-    for (const std::uint32_t mask : {red, green, blue}) {
-        if (mask == 0 || (mask & seen) != 0 || mask > room)
-            return false;
-        const std::uint32_t shifted = mask >> __builtin_ctz(mask);
-        if ((shifted & (shifted + 1)) != 0) // not one run of bits
-            return false;
-        seen |= mask;
-    }
-    return true;
-}
-
-// Follows a run-length stream without drawing it. Accepted only when every
-// run stays inside the picture and the stream paints every pixel: Qt leaves
-// skipped pixels unset, and a stream that jumps or stops early would show
-// whatever memory held.
-bool rleComplete(const QByteArray &b, qsizetype pos, std::int64_t width, std::int64_t height,
-                 bool fourBit)
-{
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    const auto byteAt = [&b](qsizetype at) { return static_cast<unsigned char>(b.at(at)); };
-    while (pos + 1 < b.size()) {
-        const unsigned count = byteAt(pos);
-        const unsigned value = byteAt(pos + 1);
-        pos += 2;
-        if (count > 0) {
-            if (y >= height || x + count > width)
-                return false;
-            x += count;
-            continue;
-        }
-        switch (value) {
-        case 0: // end of line
-            if (x != width)
-                return false;
-            x = 0;
-            ++y;
-            break;
-        case 1: // end of picture
-            return (y == height - 1 && x == width) || (y == height && x == 0);
-        case 2: // a jump leaves pixels out
-            return false;
-        default: {
-            if (y >= height || x + value > width)
-                return false;
-            x += value;
-            const qsizetype bytes = fourBit ? (value + 1) / 2 : value;
-            pos += bytes + (bytes & 1);
-            break;
-        }
-        }
-    }
-    return false;
+    const QByteArray content = QImageReader::imageFormat(&buffer);
+    buffer.seek(0);
+    const OpenableFormat *known = openable(content);
+    if (suffix == QStringLiteral("tga") && !(known && known->signature))
+        return QByteArrayLiteral("tga");
+    if (!known || content == "tga")
+        return {};
+    return content;
 }
 
 using ColourMasks = std::array<std::uint32_t, 3>;
 
-// What Qt's BMP reader lets through although the file breaks the format:
-// sizes beyond the file, absurd densities, overlapping colour masks, pixel
-// data cut short, run-length codes that leave the picture.
-bool bmpSound(const QByteArray &b, ColourMasks &masks)
+// Qt's reader scales a channel of k bits by 256 / 2^k: one of more than 8
+// bits comes out 0, as does an empty mask. A mask that reaches past the
+// pixel's bits or comes in pieces gives no colour the format defines.
+bool masksGiveColour(const ColourMasks &masks, std::uint32_t bits)
 {
-    const qsizetype n = b.size();
-    if (n < 26)
-        return false;
-    const std::uint32_t fileSize = u32At(b, 2);
-    const std::uint32_t offBits = u32At(b, 10);
-    const std::uint32_t headerSize = u32At(b, 14);
-    if (fileSize > n || offBits > n)
-        return false;
-
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::uint32_t bitCount = 0;
-    std::uint32_t compression = 0;
-    if (headerSize == 12) {
-        width = u16At(b, 18);
-        height = u16At(b, 20);
-        bitCount = u16At(b, 24);
-    } else if (headerSize >= 40 && 14 + std::int64_t(headerSize) <= n) {
-        width = i32At(b, 18);
-        height = i32At(b, 22);
-        bitCount = u16At(b, 28);
-        compression = u32At(b, 30);
-        const std::uint32_t sizeImage = u32At(b, 34);
-        const std::int64_t xDensity = i32At(b, 38);
-        const std::int64_t yDensity = i32At(b, 42);
-        if (sizeImage > n)
+    for (const std::uint32_t mask : masks) {
+        if (mask == 0 || (bits < 32 && mask >> bits != 0))
             return false;
-        if (xDensity < 0 || yDensity < 0)
-            return false;
-        if (xDensity > 0 && yDensity > 0 &&
-            std::max(xDensity, yDensity) > 100 * std::min(xDensity, yDensity))
-            return false;
-        const bool os2v2 = headerSize == 64 || headerSize == 16;
-        if (!os2v2 && (compression == 1 || compression == 2)) {
-            if (height < 0) // run-length pictures are stored bottom-up only
-                return false;
-            if (!rleComplete(b, offBits, width, height, compression == 2))
-                return false;
-        }
-        if (!os2v2 && compression == 0 && bitCount == 16)
-            masks = {0x7C00, 0x03E0, 0x001F};
-        if (!os2v2 && compression == 3 && (bitCount == 16 || bitCount == 32)) {
-            if (n < 66)
-                return false;
-            masks = {u32At(b, 54), u32At(b, 58), u32At(b, 62)};
-            if (!masksSound(masks[0], masks[1], masks[2], bitCount))
-                return false;
-        }
-    } else {
-        return true; // Qt judges the header forms it knows
-    }
-
-    const bool uncompressed = compression == 0 || (compression == 3 && headerSize != 64);
-    if (uncompressed && bitCount > 0 && bitCount <= 32 && width > 0) {
-        const std::int64_t rowBytes = (width * bitCount + 31) / 32 * 4;
-        const std::int64_t rows = height < 0 ? -height : height;
-        if (std::int64_t(offBits) + rowBytes * rows > n)
+        const std::uint32_t run = mask >> __builtin_ctz(mask);
+        if ((run & (run + 1)) != 0 || run > 0xFF) // not one run of at most 8 bits
             return false;
     }
     return true;
+}
+
+// A BMP opens when the reader paints every pixel from data in the file, with
+// the colours its masks give. Header fields that do not change the pixels
+// (file size, image size, resolution) are not looked at.
+std::optional<layout::Bmp> bmpOpens(const QByteArray &bytes)
+{
+    const auto bmp = layout::measureBmp(bytes);
+    if (!bmp || bmp->paletteColours > 256)
+        return std::nullopt;
+    const auto n = static_cast<std::uint64_t>(bytes.size());
+    if (bmp->pixelStart > n)
+        return std::nullopt;
+    if (bmp->rle != layout::Rle::None) {
+        if (layout::followRunLength(bytes, *bmp) != layout::RunLength::Complete)
+            return std::nullopt;
+    } else if (!bmp->rowsBytes || *bmp->rowsBytes > n - bmp->pixelStart) {
+        return std::nullopt; // rows cut short
+    }
+    if (bmp->compression == 3 && !masksGiveColour(bmp->masks, bmp->bits))
+        return std::nullopt;
+    return bmp;
+}
+
+// A TGA opens when its pixels lie before the footer. Qt's reader skips the
+// identifier and the colour map twice, so it is handed the pixels right
+// after the header.
+std::optional<QByteArray> tgaForQt(const QByteArray &bytes)
+{
+    const auto tga = layout::measureTga(bytes);
+    if (!tga || tga->pixelBytes == 0 || tga->pixelStart + tga->pixelBytes > tga->footerStart)
+        return std::nullopt;
+    QByteArray plain = bytes.first(18);
+    plain[0] = 0; // no identifier
+    plain[1] = 0; // no colour map
+    std::fill(plain.begin() + 3, plain.begin() + 8, '\0');
+    plain += bytes.sliced(static_cast<qsizetype>(tga->pixelStart));
+    return plain;
+}
+
+// Qt reads a 16-bit RGB PNG that names a transparent colour six bytes a pixel
+// into eight, which scrambles the picture and leaves a quarter of it unset.
+// Without the colour the reader gets it right; the colour is then applied here.
+void clearTransparentColour(QImage &image, const std::array<std::uint16_t, 3> &rgb)
+{
+    image = image.convertToFormat(QImage::Format_RGBA64);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgba64 *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x].red() == rgb[0] && line[x].green() == rgb[1] && line[x].blue() == rgb[2])
+                line[x].setAlpha(0);
+    }
 }
 
 // Qt widens a channel of fewer than 8 bits by shifting, so 5-bit full red
@@ -234,35 +211,67 @@ bool indicesInsidePalette(const QImage &image)
     return true;
 }
 
-// WebP keeps pixels exactly only in its lossless form, the VP8L chunk.
-bool lossyWebp(const QByteArray &bytes)
+// Qt's bound on what a reader may allocate for an image, or ours when Qt has
+// none. A file larger cannot be a picture for us, and a file whose size
+// reads 0 (those under /proc) is read no further.
+qint64 memoryLimit()
 {
-    return bytes.size() >= 16 && bytes.mid(12, 4) != QByteArrayLiteral("VP8L");
+    const qint64 megabytes = QImageReader::allocationLimit();
+    return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
 }
 
 PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 {
-    const bool bmp = bytes.startsWith("BM");
-    ColourMasks masks{};
-    if (bmp && !bmpSound(bytes, masks))
-        return failure(InvalidPicture, QStringLiteral("无效图片"));
+    QBuffer probe(&bytes);
+    probe.open(QIODevice::ReadOnly);
+    const QByteArray format = formatOf(probe, suffix);
+    probe.close();
+    if (format.isEmpty())
+        return invalidPicture();
+
+    std::optional<layout::Bmp> bmp;
+    if (format == "bmp") {
+        bmp = bmpOpens(bytes);
+        if (!bmp)
+            return invalidPicture();
+    }
+    const bool lossy = format == "jpeg" || (format == "webp" && layout::webpImage(bytes) !=
+                                                                    layout::WebpImage::Lossless);
+    if (format == "tga") {
+        std::optional<QByteArray> plain = tgaForQt(bytes);
+        if (!plain)
+            return invalidPicture();
+        bytes = *std::move(plain);
+    }
+    std::optional<layout::PngTransparentColour> transparent;
+    if (format == "png") {
+        // A chunk that claims more than the file holds is data cut short, and
+        // libpng would allocate all it claims before finding out.
+        const auto png = layout::measurePng(bytes);
+        if (!png || !png->chunksInside)
+            return invalidPicture();
+        transparent = png->rgb16Transparent;
+        if (transparent)
+            bytes.remove(transparent->chunkStart, transparent->chunkBytes);
+    }
+
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    // The content names the format whatever the file is called; the reader
-    // would repeat the suffix ("jpg", or "bmp" for a renamed JPEG).
-    const QByteArray content = QImageReader::imageFormat(&buffer);
-    QImageReader reader(&buffer, suffix.toLatin1());
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(false);
-    reader.setDecideFormatFromContent(true);
     QImage image = reader.read();
     if (image.isNull() || !indicesInsidePalette(image))
-        return failure(InvalidPicture, QStringLiteral("无效图片"));
+        return invalidPicture();
+    // The picture box keeps 32-bit pixels: a 1-bit picture of a few megabytes
+    // would take gigabytes there.
+    if (qint64(image.width()) * image.height() * 4 > memoryLimit())
+        return invalidPicture();
     if (bmp)
-        widenNarrowChannels(image, masks);
-    OpenedPicture opened{std::move(image), content.isEmpty() ? reader.format().toLower() : content,
-                         false};
-    opened.lossy = opened.format == "jpeg" || (opened.format == "webp" && lossyWebp(bytes));
-    return {std::move(opened), 0, {}};
+        widenNarrowChannels(image, bmp->masks);
+    if (transparent)
+        clearTransparentColour(image, transparent->rgb);
+    return {OpenedPicture{std::move(image), format, lossy}, 0, {}};
 }
 
 PictureLoad decode(const QString &path)
@@ -270,15 +279,31 @@ PictureLoad decode(const QString &path)
     if (!QFileInfo(path).isFile())
         return failure(FileNotFound, QStringLiteral("文件未找到"));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto accessError = [&file] {
         return failure(PathFileAccessError,
                        QStringLiteral("路径/文件访问错误：%1").arg(file.errorString()));
-    // Whatever is larger than the decoders would allocate cannot be a picture for us.
-    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-    if (limit > 0 && file.size() > limit)
-        return failure(InvalidPicture, QStringLiteral("无效图片"));
-    QByteArray bytes = file.readAll();
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return accessError();
+    const qint64 limit = memoryLimit();
+    if (file.size() > limit)
+        return invalidPicture();
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(file.size()) + 1);
+    while (bytes.size() <= limit) {
+        const qsizetype have = bytes.size();
+        const qint64 step = std::min<qint64>(limit + 1 - have, 1 << 20);
+        bytes.resize(have + static_cast<qsizetype>(step));
+        const qint64 got = file.read(bytes.data() + have, step);
+        bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
+        if (got < 0)
+            return accessError();
+        if (got == 0)
+            break;
+    }
     file.close();
+    if (bytes.size() > limit)
+        return invalidPicture();
     return decodeBytes(std::move(bytes), QFileInfo(path).suffix().toLower());
 }
 

@@ -31,7 +31,9 @@ public:
     static RuntimeError overflow() { return {Overflow, QStringLiteral("溢出")}; }
     static RuntimeError cellsOutsidePicture()
     {
-        return {SubscriptOutOfRange, QStringLiteral("下标越界：图片容不下它标明的文字")};
+        return {SubscriptOutOfRange,
+                QStringLiteral("下标越界：图片容不下它标明的文字。可能是密码不对，"
+                               "或者图片不完整、不是 Veltrin 生成的。")};
     }
     static RuntimeError textTooLong()
     {

@@ -3,6 +3,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace veltrin {
@@ -22,6 +23,10 @@ public:
 
     virtual float Width() const = 0;
     virtual float Height() const = 0;
+    // The drawing area in pixels: the outer size less the border. Point reads
+    // a stored pixel exactly at the columns and rows below these.
+    int drawingColumns() const { return insidePixels(Width()); }
+    int drawingRows() const { return insidePixels(Height()); }
     virtual void setWidth(float twips) = 0;
     virtual void setHeight(float twips) = 0;
 
@@ -30,6 +35,15 @@ public:
     // Unscaled, top-left corner at (x, y).
     virtual void PaintPicture(const QImage &picture, float x, float y) = 0;
     virtual void Refresh() = 0;
+
+private:
+    static int insidePixels(float outerTwips)
+    {
+        // Outer sizes are whole pixels of 15 twips; NaN and negatives hold none.
+        if (!(outerTwips >= 2 * 15.0f))
+            return 0;
+        return static_cast<int>(std::min(outerTwips / 15.0f, 1.0e9f)) - 2;
+    }
 };
 
 } // namespace veltrin

@@ -25,6 +25,9 @@ for option in "$@"; do
             clang-format       # the formatting check
             desktop-file-utils # validates the desktop entry
             appstream          # validates the AppStream metainfo
+            clang              # the fuzzer is built with clang's libFuzzer
+            libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
+            llvm               # llvm-cov for the fuzzer's coverage report
         )
         ;;
     --package)

@@ -63,9 +63,11 @@ MultiLineTextBox::MultiLineTextBox(QWidget *parent) : QPlainTextEdit(parent)
 
 QString MultiLineTextBox::Text() const
 {
+    const QString raw = document()->toRawText();
+    if (assigned_ && (assigning_ || raw == shownAs_))
+        return *assigned_;
     // The raw text keeps every character as typed (toPlainText would turn a
     // no-break space into a blank); only its block separators need mapping.
-    const QString raw = document()->toRawText();
     QString text;
     text.reserve(raw.size() + raw.size() / 16);
     for (const QChar ch : raw) {
@@ -81,7 +83,12 @@ void MultiLineTextBox::setText(const QString &text)
 {
     if (text == Text())
         return;
+    // The change event raised inside setPlainText already reads the new text.
+    assigned_ = text;
+    assigning_ = true;
     setPlainText(text);
+    assigning_ = false;
+    shownAs_ = document()->toRawText();
 }
 
 QString MultiLineTextBox::fitting(QString insertion) const

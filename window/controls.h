@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <optional>
+
 namespace veltrin {
 
 // Every position and size of the window is given in twips.
@@ -36,8 +38,10 @@ public:
     void setText(const QString &text) override;
 };
 
-// A multi-line box whose Text holds line breaks as CR LF, counted as two
-// characters against MaxLength, wherever the input comes from.
+// A multi-line box whose Text holds typed line breaks as CR LF, counted as two
+// characters against MaxLength, wherever the input comes from. A text given
+// by setText comes back exactly, lone CR and LF included, while the box still
+// shows it; every kind of line break shows as one.
 class MultiLineTextBox final : public QPlainTextEdit, public TextBox
 {
     Q_OBJECT
@@ -59,7 +63,10 @@ private:
     // How much of `insertion` fits in place of the current selection.
     QString fitting(QString insertion) const;
 
-    int maxLength_ = 0; // 0: no limit
+    int maxLength_ = 0;               // 0: no limit
+    std::optional<QString> assigned_; // the last text setText gave
+    QString shownAs_;                 // the document's raw text right after it
+    bool assigning_ = false;
 };
 
 // A label that sizes itself to its caption (AutoSize) unless it wraps, and

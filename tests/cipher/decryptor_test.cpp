@@ -242,51 +242,93 @@ INSTANTIATE_TEST_SUITE_P(
                       SkipCase{QString(), -32768, QStringLiteral("x?y")},
                       SkipCase{QString(), -17197 + 65536, QStringLiteral("x加y")}));
 
-// Header (5, A, B) on a real surface of three columns and two rows: the last
-// two data cells, (0, 2) and (1, 2), lie outside it and read -1.
-struct OutsideCase
+// A header on a hand-made surface: the walk of its L cells either fits the
+// surface or is refused before the first data cell, whatever the cells hold.
+struct FitCase
 {
-    std::int32_t factorA;
-    std::int32_t factorB;
+    const char *name;
+    int columns, rows;
+    std::int32_t length;
     QString password;
-    std::optional<QString> text; // nullopt: run-time error 5
+    std::optional<int> error; // nullopt: decrypts to `length` copies of 'a'
 };
 
-class OutsideCell : public ::testing::TestWithParam<OutsideCase>
+std::ostream &operator<<(std::ostream &os, const FitCase &c)
+{
+    return os << c.name;
+}
+
+class WalkAndSurface : public ::testing::TestWithParam<FitCase>
 {};
 
-TEST_P(OutsideCell, IsSkippedOnlyWithKeyZeroAndProductOneMillion)
+TEST_P(WalkAndSurface, CellsPastThePictureAreRefusedBeforeAnyDataCell)
 {
-    const OutsideCase &c = GetParam();
+    const FitCase &c = GetParam();
     const std::int32_t key = PasswordKey(c.password, codePage936());
-    PictureSurface source(75, 60);
-    ASSERT_EQ(source.Image().size(), QSize(3, 2));
-    source.Cls();
-    source.PSet(0, 0, 5 + key);
-    source.PSet(15, 0, c.factorA + key);
-    source.PSet(30, 0, c.factorB + key);
-    const std::int32_t product = c.factorA * c.factorB;
-    source.PSet(0, 15, product + key + 'a');
-    source.PSet(15, 15, product + key + 'b');
-    source.PSet(30, 15, product + key + 'c');
-
-    CipherRig rig;
-    const auto error = runtimeErrorOf([&] { rig.decrypt(source, c.password); });
-    if (c.text) {
-        EXPECT_FALSE(error);
-        EXPECT_EQ(rig.text2, *c.text);
-    } else {
-        EXPECT_EQ(error, 5);
-        EXPECT_EQ(rig.text2Sets, 0);
+    // Product 1000000 with key 0: a cell outside would read as a skipped one.
+    CellSurface source(c.columns, c.rows);
+    source.set(0, 0, c.length + key);
+    source.set(1, 0, 1000000 + key);
+    source.set(2, 0, 1 + key);
+    for (int i = 1; i <= std::min(c.length, c.columns * c.rows); ++i) {
+        const Cell cell = referenceCell(i, c.length);
+        if (cell.column < c.columns && cell.row < c.rows)
+            source.set(cell.column, cell.row, 1000000 + key + 'a');
     }
+    CipherRig rig;
+    EXPECT_EQ(runtimeErrorOf([&] { rig.decrypt(source, c.password); }), c.error);
+    if (c.error) {
+        EXPECT_EQ(rig.text2Sets, 0);
+        EXPECT_EQ(rig.log, failedLog);
+        for (const Cell &cell : source.reads())
+            EXPECT_EQ(cell.row, 0) << "no data cell is read: " << cell;
+    } else {
+        EXPECT_EQ(rig.text2, QString(c.length, u'a'));
+    }
+    expectAtHome(rig.members);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Decryptor, OutsideCell,
-    ::testing::Values(OutsideCase{1000000, 1, QString(), QStringLiteral("abc")},
-                      OutsideCase{500000, 2, QString(), QStringLiteral("abc")},
-                      OutsideCase{1000001, 1, QString(), std::nullopt},
-                      OutsideCase{1000000, 1, QStringLiteral("a"), std::nullopt}));
+    Decryptor, WalkAndSurface,
+    ::testing::Values(FitCase{"LastCellInTheCorner", 3, 3, 6, QString(), std::nullopt},
+                      FitCase{"OneRowTooFew", 3, 3, 7, QString(), 9},
+                      FitCase{"OneColumnTooFew", 2, 3, 4, QString(), 9},
+                      FitCase{"WithPassword", 3, 3, 7, QStringLiteral("a"), 9},
+                      FitCase{"TinyPictureClaimingAMillion", 3, 1, 1000000, QString(), 9},
+                      FitCase{"TinyPictureClaimingTheMost", 3, 1, 16777214, QString(), 9}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Texts past the text box's limit are refused, never cut; skipped cells do
+// not count.
+struct LimitCase
+{
+    std::int32_t length;
+    int skipped; // cells among the first ones that hold the skip value
+    std::optional<int> error;
+};
+
+class TextLimit : public ::testing::TestWithParam<LimitCase>
+{};
+
+TEST_P(TextLimit, AtMost12000CharactersComeBack)
+{
+    const LimitCase &c = GetParam();
+    std::vector<std::int32_t> cs(static_cast<std::size_t>(c.length), 'x');
+    std::fill_n(cs.begin(), c.skipped, 15777215);
+    CellSurface source = handMade(110, 110, c.length, 1000000, 1, 0, cs);
+    CipherRig rig;
+    EXPECT_EQ(runtimeErrorOf([&] { rig.decrypt(source, QString()); }), c.error);
+    if (c.error)
+        EXPECT_EQ(rig.text2Sets, 0);
+    else
+        EXPECT_EQ(rig.text2, QString(c.length - c.skipped, u'x'));
+    expectAtHome(rig.members);
+}
+
+INSTANTIATE_TEST_SUITE_P(Decryptor, TextLimit,
+                         ::testing::Values(LimitCase{12000, 0, std::nullopt},
+                                           LimitCase{12001, 1, std::nullopt},
+                                           LimitCase{12001, 0, 9}));
 
 // Passwords that differ between encryption and decryption.
 struct WrongCase
@@ -329,10 +371,10 @@ TEST_P(WrongPassword, FailsWithoutTouchingText2ThenTheRightOneWorks)
 
 INSTANTIATE_TEST_SUITE_P(
     Decryptor, WrongPassword,
-    ::testing::Values(WrongCase{QStringLiteral("abc"), QString(), 5},
+    ::testing::Values(WrongCase{QStringLiteral("abc"), QString(), 9},
                       WrongCase{QStringLiteral("abd"), QStringLiteral("abc"), 5},
                       WrongCase{QStringLiteral("abc"), QStringLiteral("abd"), 5},
-                      WrongCase{QString(10, u'z'), QStringLiteral("a"), 5},
+                      WrongCase{QString(10, u'z'), QStringLiteral("a"), 9},
                       WrongCase{QString(20, u'z'), QString(), 6},
                       WrongCase{QString(20, u'z'), QStringLiteral("a"), 6},
                       WrongCase{QString(), QStringLiteral("a"), QString()},

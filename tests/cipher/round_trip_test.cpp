@@ -1,5 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cipher_fixtures.h"
+#include "picture_io.h"
+#include "picture_samples.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +92,69 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(PasswordKey(password, codePage936())) + "_B" +
                std::to_string(std::get<2>(info.param).b);
     });
+
+// A cipher picture that another program saved losslessly in another format
+// opens and decrypts.
+struct Saved
+{
+    const char *format;
+    const char *suffix;
+    std::function<QByteArray(const QImage &)> write;
+};
+
+std::ostream &operator<<(std::ostream &os, const Saved &c)
+{
+    return os << c.format;
+}
+
+QByteArray writtenByQt(const QImage &image, const char *format, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    EXPECT_TRUE(writer.write(image)) << format;
+    return bytes;
+}
+
+class OtherFormat : public ::testing::TestWithParam<Saved>
+{};
+
+TEST_P(OtherFormat, OpensAndDecrypts)
+{
+    const Saved &c = GetParam();
+    const QString text = mixedText(500, 9);
+    CipherRig rig;
+    rig.encrypt(text, QStringLiteral("Zz9"), 1765432, 3);
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString path =
+        QDir(temp.path()).filePath(QStringLiteral("cipher.") + QLatin1String(c.suffix));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.write(rig.picture5.Image()));
+    file.close();
+
+    QtPictureLoader loader;
+    const PictureLoad load = loader.OleLoadPicturePath(path);
+    ASSERT_TRUE(load.picture.has_value());
+    EXPECT_EQ(load.picture->format, QByteArray(c.format));
+    EXPECT_FALSE(load.picture->lossy);
+    PictureSurface picture4(2520, 465);
+    picture4.setPicture(load.picture->image);
+    rig.decrypt(picture4, QStringLiteral("Zz9"));
+    EXPECT_EQ(rig.text2, text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lossless, OtherFormat,
+    ::testing::Values(
+        Saved{"tiff", "tif", [](const QImage &image) { return writtenByQt(image, "tiff", -1); }},
+        Saved{"webp", "webp", [](const QImage &image) { return writtenByQt(image, "webp", 100); }},
+        Saved{"tga", "tga", [](const QImage &image) { return tgaFile(image); }},
+        Saved{"png", "png", [](const QImage &image) { return writtenByQt(image, "png", -1); }}),
+    [](const auto &info) { return std::string(info.param.format); });
 
 TEST(RoundTrip, CharacterOutsideTheCodePageComesBackAsQuestionMark)
 {

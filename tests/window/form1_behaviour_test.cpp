@@ -228,6 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
     TextsAndPasswords, Form1RoundTrip,
     ::testing::Values(RoundTrip{u"Hello"_s, u""_s}, RoundTrip{u"Hello"_s, u"Secret42"_s},
                       RoundTrip{u"密文测试，第一行\r\n第二行 with ASCII"_s, u""_s},
+                      RoundTrip{u"lone\rCR, lone\nLF\n\r"_s, u"k"_s},
                       RoundTrip{u"密文测试，第一行\r\n第二行 with ASCII"_s, u"zZ09"_s},
                       RoundTrip{u"abc"_s, u"abcdefghijklmnopqrst"_s},
                       RoundTrip{QString(12000, u'龍'), u"pw"_s}));

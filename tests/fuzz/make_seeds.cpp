@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Writes the fuzzer's seed corpus: every file of the public image suites and
+// every picture file the tests write, each behind the byte that picks its
+// suffix.
+#include "fuzz_suffixes.h"
+#include "picture_samples.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+bool writeSeed(const QDir &out, const QString &name, const QString &suffix, const QByteArray &bytes)
+{
+    QFile file(out.filePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.putChar(static_cast<char>(fuzzSelector(suffix)));
+    return file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <seed folder> <corpora folder>\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral(".")))
+        return 1;
+    int written = 0;
+    QDirIterator files(QString::fromLocal8Bit(argv[2]),
+                       {QStringLiteral("*.bmp"), QStringLiteral("*.png")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo info(files.next());
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        const QString name = info.dir().dirName() + u'-' + info.fileName();
+        written += writeSeed(out, name, info.suffix(), file.readAll());
+    }
+    if (written == 0) {
+        std::fprintf(stderr, "no picture found in %s\n", argv[2]);
+        return 1;
+    }
+    for (const veltrin::testing::PictureSample &sample : veltrin::testing::pictureSamples())
+        written += writeSeed(out, QString::fromStdString(sample.name), sample.suffix, sample.bytes);
+    std::printf("%d seeds in %s\n", written, argv[1]);
+    return 0;
+}

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target over what Open and the Decrypt button do with a file: load
+// it, show it on the opened-picture surface, decrypt it with and without a
+// password, catching run-time errors as the window does. The first byte of
+// an input picks the file name's suffix, the rest is the file.
+#include "cipher_members.h"
+#include "code_page.h"
+#include "decryptor.h"
+#include "fuzz_suffixes.h"
+#include "picture_io.h"
+#include "picture_layout.h"
+#include "picture_samples.h"
+#include "picture_surface.h"
+#include "runtime_error.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using namespace veltrin;
+
+// Every pixel of an opened picture must come from the file. The loader
+// hands TGA files and 16-bit PNG files with a transparent colour to Qt in
+// another form, so their raw bytes are no measure.
+void expectDefinedPixels(const QByteArray &bytes, const OpenedPicture &opened)
+{
+    const auto png = layout::measurePng(bytes);
+    if (opened.format == "tga" || (png && png->rgb16Transparent))
+        return;
+    if (testing::definedPixels(bytes, opened.format) == false) {
+        std::fprintf(stderr, "opened a %s picture with pixels the reader never wrote\n",
+                     opened.format.constData());
+        std::abort();
+    }
+}
+
+void decrypt(const Surface &source, const QString &password)
+{
+    CipherMembers members;
+    members.writeX = 30;
+    members.readX = 30;
+    Decryptor decryptor(members, codePage936());
+    try {
+        decryptor.run(
+            DecryptPage{password, source, [](const QString &) {}, [](bool) {}, [](bool) {}});
+    } catch (const RuntimeError &) {
+        // Reported in a message box; the window goes on.
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Qt's readers warn about every broken file; the fuzzer makes millions.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    // Load Qt's image plugins and the code page once, outside any input.
+    codePage936();
+    QtPictureLoader loader;
+    for (const testing::PictureSample &sample : testing::pictureSamples())
+        loader.loadBytes(sample.bytes, sample.suffix);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const QString suffix = fuzzSuffix(data[0]);
+    const QByteArray bytes(reinterpret_cast<const char *>(data + 1),
+                           static_cast<qsizetype>(size - 1));
+    QtPictureLoader loader;
+    const PictureLoad load = loader.loadBytes(bytes, suffix);
+    if (!load.picture)
+        return 0;
+    expectDefinedPixels(bytes, *load.picture);
+
+    PictureSurface picture4(2520, 465);
+    picture4.setPicture(load.picture->image);
+    decrypt(picture4, QString());
+    decrypt(picture4, QStringLiteral("Zz9"));
+    return 0;
+}
