@@ -35,21 +35,23 @@ int main(int argc, char **argv)
     if (!out.mkpath(QStringLiteral(".")))
         return 1;
     int written = 0;
-    QDirIterator files(QString::fromLocal8Bit(argv[2]),
-                       {QStringLiteral("*.bmp"), QStringLiteral("*.png")}, QDir::Files,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QFileInfo info(files.next());
-        QFile file(info.filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return 1;
-        const QString name = info.dir().dirName() + u'-' + info.fileName();
-        written += writeSeed(out, name, info.suffix(), file.readAll());
+    // An empty folder means no suites, not the current directory.
+    const QString corpora = QString::fromLocal8Bit(argv[2]);
+    if (!corpora.isEmpty()) {
+        QDirIterator files(corpora, {QStringLiteral("*.bmp"), QStringLiteral("*.png")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QFileInfo info(files.next());
+            QFile file(info.filePath());
+            if (!file.open(QIODevice::ReadOnly))
+                return 1;
+            const QString name = info.dir().dirName() + u'-' + info.fileName();
+            written += writeSeed(out, name, info.suffix(), file.readAll());
+        }
     }
-    if (written == 0) {
-        std::fprintf(stderr, "no picture found in %s\n", argv[2]);
-        return 1;
-    }
+    if (written == 0)
+        std::fprintf(stderr, "no picture found in \"%s\": seeding with our own files only\n",
+                     argv[2]);
     for (const veltrin::testing::PictureSample &sample : veltrin::testing::pictureSamples())
         written += writeSeed(out, QString::fromStdString(sample.name), sample.suffix, sample.bytes);
     std::printf("%d seeds in %s\n", written, argv[1]);

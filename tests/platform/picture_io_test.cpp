@@ -28,6 +28,9 @@ QString corpora()
     return qEnvironmentVariable("VELTRIN_CORPORA");
 }
 
+// Without the suites (a checkout on its own) their tests are skipped, not failed.
+constexpr const char *noCorpora = "BMP Suite and PngSuite not found (VELTRIN_CORPORA)";
+
 QStringList listing(const QString &folder, const QString &pattern)
 {
     const QDir dir(QDir(corpora()).filePath(folder));
@@ -102,6 +105,7 @@ QImage shown(const QImage &image)
 
 class GoodBmp : public ::testing::TestWithParam<QString>
 {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoodBmp);
 
 TEST_P(GoodBmp, LoadsWithTheColoursTheFileHolds)
 {
@@ -130,6 +134,8 @@ INSTANTIATE_TEST_SUITE_P(BmpSuite, GoodBmp,
 
 TEST(GoodBmp, SuiteIsThere)
 {
+    if (corpora().isEmpty())
+        GTEST_SKIP() << noCorpora;
     // Without the corpora every table above would pass empty.
     EXPECT_EQ(listing(QStringLiteral("bmpsuite/g"), QStringLiteral("*.bmp")).size(), 27);
     EXPECT_EQ(listing(QStringLiteral("bmpsuite/q"), QStringLiteral("*.bmp")).size(), 43);
@@ -139,6 +145,8 @@ TEST(GoodBmp, SuiteIsThere)
 
 TEST(GoodBmp, PaletteAndTrueColourFormsAgree)
 {
+    if (corpora().isEmpty())
+        GTEST_SKIP() << noCorpora;
     // The suite draws one picture in many forms; the exact ones must agree.
     QtPictureLoader loader;
     const QDir g(QDir(corpora()).filePath(QStringLiteral("bmpsuite/g")));
@@ -164,6 +172,7 @@ TEST(GoodBmp, PaletteAndTrueColourFormsAgree)
 
 class QuestionableBmp : public ::testing::TestWithParam<QString>
 {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(QuestionableBmp);
 
 TEST_P(QuestionableBmp, EitherLoadsOnlyPixelsFromTheFileOrIsRefused)
 {
@@ -190,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(BmpSuite, QuestionableBmp,
 
 class BadPicture : public ::testing::TestWithParam<QString>
 {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BadPicture);
 
 TEST_P(BadPicture, IsRefusedWithNoneOrTheInvalidPictureError)
 {
@@ -228,6 +238,7 @@ INSTANTIATE_TEST_SUITE_P(BmpSuite, BadPicture, ::testing::ValuesIn(badBmps(false
 
 class HeaderFaultBmp : public ::testing::TestWithParam<QString>
 {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(HeaderFaultBmp);
 
 TEST_P(HeaderFaultBmp, ShowsThePictureOfItsGoodTwin)
 {
@@ -251,6 +262,7 @@ INSTANTIATE_TEST_SUITE_P(PngSuiteCorrupt, BadPicture,
 
 class GoodPng : public ::testing::TestWithParam<QString>
 {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoodPng);
 
 TEST_P(GoodPng, LoadsWithTheSizeItsHeaderGives)
 {
@@ -295,6 +307,8 @@ INSTANTIATE_TEST_SUITE_P(PngSuite, GoodPng, ::testing::ValuesIn(validPngs()), by
 
 TEST(GoodPng, InterlacedFilesGiveTheSamePixelsAsTheirPlainTwins)
 {
+    if (corpora().isEmpty())
+        GTEST_SKIP() << noCorpora;
     QtPictureLoader loader;
     int pairs = 0;
     for (const QString &path : validPngs()) {
@@ -319,6 +333,8 @@ TEST(GoodPng, InterlacedFilesGiveTheSamePixelsAsTheirPlainTwins)
 
 TEST(GoodPng, EightBitGreyKeepsItsExactLevels)
 {
+    if (corpora().isEmpty())
+        GTEST_SKIP() << noCorpora;
     // basn0g08 runs its grey levels 0, 1, 2, ... along the rows.
     QtPictureLoader loader;
     const auto image =
