@@ -8,23 +8,11 @@
 
 #include <cstdint>
 
-// Q_INIT_RESOURCE declares its function in the enclosing namespace, which must
-// be the global one.
-static void registerCompiledResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace veltrin {
 
 QString applicationId()
 {
     return QStringLiteral("io.github.veltrin.Veltrin");
-}
-
-void initResources()
-{
-    registerCompiledResources();
 }
 
 QIcon applicationIcon()

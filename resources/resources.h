@@ -10,10 +10,6 @@ namespace veltrin {
 // the theme icon; also the application's desktop file name.
 QString applicationId();
 
-// Registers the compiled-in resources. Resources in a static library are not
-// registered on their own; call this once before using applicationIcon().
-void initResources();
-
 // The window icon: the images of the program file's icon, one per size.
 QIcon applicationIcon();
 

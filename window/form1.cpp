@@ -65,7 +65,6 @@ Form1::Form1(Form1Services services, QWidget *parent)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Veltrin"_s);
-    initResources();
     setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window icon built from the compiled-in icon file.
+// The window icon built from the compiled-in pixels of the icon file.
 
 #include "resources.h"
 
@@ -11,14 +11,10 @@
 namespace {
 
 class ApplicationIcon : public ::testing::TestWithParam<int>
-{
-protected:
-    static void SetUpTestSuite() { veltrin::initResources(); }
-};
+{};
 
 TEST(ApplicationIconSizes, AreTheIconFileSizes)
 {
-    veltrin::initResources();
     const QList<QSize> sizes = veltrin::applicationIcon().availableSizes();
     EXPECT_EQ(sizes.size(), 4);
     for (const int size : {16, 32, 48, 128}) {
