@@ -20,6 +20,18 @@ constexpr std::int32_t homeY = 0;
 constexpr std::int32_t margin = 50; // outer size = last cursor position + margin
 } // namespace cell
 
+// The longest text and password the window takes, and so the longest any
+// Encryptor writes or any reader needs to show.
+constexpr std::int32_t longestText = 12000;
+constexpr std::int32_t longestPassword = 20;
+
+// Whether a password may hold the character of `code`: ASCII lower-case
+// letters, digits and upper-case letters, tested in that order.
+constexpr bool IsPasswordCode(std::int32_t code)
+{
+    return (code >= 97 && code <= 122) || (code >= 48 && code <= 57) || (code >= 65 && code <= 90);
+}
+
 // The sum of the password's character codes, each addition overflow-checked.
 std::int32_t PasswordKey(std::span<const std::int16_t> passwordCodes);
 std::int32_t PasswordKey(QStringView password, const CodePage &codePage);

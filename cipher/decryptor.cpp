@@ -15,9 +15,6 @@ constexpr std::int32_t blank = 16777215; // a white top-left cell: nothing to de
 constexpr std::int32_t skipAlways = -1000001;
 constexpr std::int32_t skipWithKey = 15776773;
 constexpr std::int32_t skipWithoutKey = 15777215;
-// The text box's limit: no Encryptor writes a longer text, and a longer one
-// would only stall the window that shows it.
-constexpr qsizetype longestText = 12000;
 } // namespace
 
 void Decryptor::run(const DecryptPage &page)
@@ -61,7 +58,9 @@ void Decryptor::decrypt(const DecryptPage &page)
         if (!WalkFits(length, source.drawingColumns(), source.drawingRows()))
             throw RuntimeError::cellsOutsidePicture();
         const std::int32_t secondSkip = m_.key != 0 ? skipWithKey : skipWithoutKey;
-        m_.decodedText.reserve(std::min<qsizetype>(length, longestText));
+        // No Encryptor writes a longer text, and a longer one would only stall
+        // the window that shows it.
+        m_.decodedText.reserve(std::min(length, longestText));
         for (m_.charIndex = 1;; ++m_.charIndex) {
             const CursorStep step = AdvanceCursor(m_.readX, m_.readY, n);
             m_.readX = step.x;

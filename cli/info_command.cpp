@@ -25,7 +25,7 @@ QString incompleteBecause(const PictureSurface &picture)
     const std::int32_t factorB = picture.Point(30, 0);
     if (length == PictureSurface::white)
         return say(phrase::blank);
-    if (length < 1 || length > 12000 || factorA < 1000000 || factorA > 1999999 ||
+    if (length < 1 || length > longestText || factorA < 1000000 || factorA > 1999999 ||
         (factorB != 2 && factorB != 3))
         return say(phrase::foreignHeader);
     const QSize area = picture.Image().size();

@@ -5,21 +5,16 @@
 #include "phrases.h"
 #include "terminal.h"
 
+#include "cipher_picture.h"
+
 #include <QList>
 
 namespace veltrin::cli {
 
 namespace {
 
-constexpr qsizetype maximumLength = 20;
 // A password file's first line is read from at most this much.
 constexpr qint64 passwordFileLimit = 4096;
-
-bool letterOrDigit(QChar ch)
-{
-    const char16_t c = ch.unicode();
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-}
 
 } // namespace
 
@@ -65,12 +60,13 @@ QString PasswordOptions::read(const QCommandLineParser &parser) const
 
 void checkPassword(const QString &password)
 {
-    if (password.size() > maximumLength)
+    if (password.size() > longestPassword)
         throw CliError(Usage, say(phrase::passwordTooLong).arg(password.size()));
     qsizetype position = 0;
     for (const char32_t ch : password.toUcs4()) {
         ++position;
-        if (ch > 0xFFFF || !letterOrDigit(QChar(static_cast<char16_t>(ch))))
+        // Letters and digits are ASCII, so their code is their Unicode value.
+        if (ch > 127 || !IsPasswordCode(static_cast<std::int32_t>(ch)))
             throw CliError(Usage,
                            say(phrase::passwordCharacter).arg(position).arg(characterName(ch)));
     }

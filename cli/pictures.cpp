@@ -7,8 +7,6 @@
 #include "picture_files.h"
 #include "runtime_error.h"
 
-#include <QImageReader>
-
 namespace veltrin::cli {
 
 namespace {
@@ -36,9 +34,7 @@ OpenedPicture openPicture(const QString &path)
     PictureLoad load;
     try {
         if (path == u"-") {
-            // Whatever is larger than the decoders would allocate cannot be a picture.
-            const ReadBytes read =
-                readBounded(path, qint64(QImageReader::allocationLimit()) * 1024 * 1024);
+            const ReadBytes read = readBounded(path, pictureByteLimit());
             load = read.complete ? loader.loadBytes(read.bytes, {})
                                  : PictureLoad{std::nullopt, 481, QStringLiteral("无效图片")};
         } else {

@@ -16,8 +16,6 @@ namespace veltrin::cli {
 
 namespace {
 
-constexpr qsizetype maximumLength = 12000;
-
 // Where a character stands in the text as the user wrote it, 1-based.
 struct Place
 {
@@ -95,7 +93,7 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
     const QString text = withCrLf(decoded);
     if (text.isEmpty())
         throw CliError(Usage, say(phrase::textEmpty));
-    if (text.size() > maximumLength)
+    if (text.size() > longestText)
         throw CliError(Usage, say(phrase::textTooLong).arg(text.size()));
     if (const auto lacking =
             findCharacter(decoded, [&codePage](char32_t ch) { return !storable(ch, codePage); }))

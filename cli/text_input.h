@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "cipher_picture.h"
+
 namespace veltrin {
 class CodePage;
 }
@@ -12,7 +14,7 @@ namespace veltrin::cli {
 
 // The most a text file can hold of a text the window accepts: 12000
 // characters of at most four UTF-8 bytes, and a byte-order mark.
-constexpr qint64 textFileLimit = 12000 * 4 + 3;
+constexpr qint64 textFileLimit = longestText * 4 + 3;
 
 // The text as the window's text box would hold it: UTF-8 decoded, a leading
 // byte-order mark dropped, every line break (LF, CR LF or a lone CR) as CR LF.

@@ -211,15 +211,6 @@ bool indicesInsidePalette(const QImage &image)
     return true;
 }
 
-// Qt's bound on what a reader may allocate for an image, or ours when Qt has
-// none. A file larger cannot be a picture for us, and a file whose size
-// reads 0 (those under /proc) is read no further.
-qint64 memoryLimit()
-{
-    const qint64 megabytes = QImageReader::allocationLimit();
-    return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
-}
-
 PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 {
     QBuffer probe(&bytes);
@@ -265,7 +256,7 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
         return invalidPicture();
     // The picture box keeps 32-bit pixels: a 1-bit picture of a few megabytes
     // would take gigabytes there.
-    if (qint64(image.width()) * image.height() * 4 > memoryLimit())
+    if (qint64(image.width()) * image.height() * 4 > pictureByteLimit())
         return invalidPicture();
     if (bmp)
         widenNarrowChannels(image, bmp->masks);
@@ -285,7 +276,7 @@ PictureLoad decode(const QString &path)
     };
     if (!file.open(QIODevice::ReadOnly))
         return accessError();
-    const qint64 limit = memoryLimit();
+    const qint64 limit = pictureByteLimit();
     if (file.size() > limit)
         return invalidPicture();
     QByteArray bytes;
@@ -308,6 +299,14 @@ PictureLoad decode(const QString &path)
 }
 
 } // namespace
+
+qint64 pictureByteLimit()
+{
+    // Qt's bound on what a reader may allocate for an image, or ours when Qt
+    // has none.
+    const qint64 megabytes = QImageReader::allocationLimit();
+    return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
+}
 
 PictureLoad QtPictureLoader::OleLoadPicturePath(const QString &path)
 {

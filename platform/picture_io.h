@@ -31,6 +31,11 @@ struct PictureLoad
     explicit operator bool() const { return picture.has_value(); }
 };
 
+// The most bytes a picture may take, as a file or in 32-bit colour. A file
+// larger cannot be a picture for us, and one whose size reads 0 (those under
+// /proc) is read no further.
+qint64 pictureByteLimit();
+
 // Loading a picture, the two ways the program has.
 class PictureLoader
 {

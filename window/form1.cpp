@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
+#include "cipher_picture.h"
 #include "code_page.h"
 #include "decryptor.h"
 #include "encryptor.h"
@@ -9,6 +10,7 @@
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
+#include "window_start.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -92,17 +94,20 @@ Form1::~Form1() = default;
 
 void Form1::createControls()
 {
+    // The three picture surfaces start at the sizes the command line starts from too.
+    using namespace startSize;
     Frame1[0] =
         place(new Frame(u"加密"_s, this), element(u"Frame1", 0), {1200, 240, 4335, 5175, 0});
     Frame1[1] = place(new Frame(u"图片显示"_s, Frame1[0]), element(u"Frame1", 1),
                       {120, 240, 4095, 1335, 6});
     Picture3 =
         place(new PictureBox(2535, 975, Frame1[1]), u"Picture3"_s, {120, 240, 2535, 975, 25});
-    Picture1 = place(new PictureBox(2325, 795, Picture3), u"Picture1"_s, {60, 60, 2325, 795, 26});
+    Picture1 = place(new PictureBox(picture1Width, picture1Height, Picture3), u"Picture1"_s,
+                     {60, 60, picture1Width, picture1Height, 26});
     Command7 = place(new CommandButton(u"保存图片"_s, Frame1[1]), u"Command7"_s,
                      {2760, 280, 1215, 795, 7});
-    Picture5 =
-        place(new PictureBox(2565, 915, Frame1[1]), u"Picture5"_s, {1560, 240, 2565, 915, 8});
+    Picture5 = place(new PictureBox(picture5Width, picture5Height, Frame1[1]), u"Picture5"_s,
+                     {1560, 240, picture5Width, picture5Height, 8});
     Picture5->setVisible(false);
     Frame1[2] = place(new Frame(counterCaption.arg(0), Frame1[0]), element(u"Frame1", 2),
                       {120, 1680, 4095, 3375, 1});
@@ -132,7 +137,8 @@ void Form1::createControls()
                       {120, 240, 4095, 975, 10});
     Picture2 =
         place(new PictureBox(2760, 600, Frame2[1]), u"Picture2"_s, {1200, 240, 2760, 600, 23});
-    Picture4 = place(new PictureBox(2520, 465, Picture2), u"Picture4"_s, {240, 60, 2520, 465, 24});
+    Picture4 = place(new PictureBox(picture4Width, picture4Height, Picture2), u"Picture4"_s,
+                     {240, 60, picture4Width, picture4Height, 24});
     Command4 =
         place(new CommandButton(u"打开图片"_s, Frame2[1]), u"Command4"_s, {120, 280, 975, 465, 11});
 
@@ -167,10 +173,10 @@ void Form1::createControls()
     setTextColour(Label1, QColor(255, 0, 0));
     setTextColour(Label6, QColor(255, 0, 0));
 
-    Text1->setMaxLength(12000);
-    Text2->setMaxLength(12000);
-    Text3->setMaxLength(20);
-    Text4->setMaxLength(20);
+    Text1->setMaxLength(longestText);
+    Text2->setMaxLength(longestText);
+    Text3->setMaxLength(longestPassword);
+    Text4->setMaxLength(longestPassword);
 
     Frame2[0]->setVisible(false);
 }
@@ -437,7 +443,7 @@ void Form1::防止输入中文(TextBox &文本框Name)
     QString kept;
     for (const QChar ch : text) {
         const int code = services_.codePage.code(ch.unicode());
-        if ((code >= 97 && code <= 122) || (code >= 48 && code <= 57) || (code >= 65 && code <= 90))
+        if (IsPasswordCode(code))
             kept.append(ch);
     }
     文本框Name.setText(kept);
