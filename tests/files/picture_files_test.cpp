@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "picture_file_helpers.h"
 #include "picture_files.h"
 #include "qt_printers.h"
 #include "runtime_error.h"
@@ -24,18 +25,6 @@ void drawRandom(PictureSurface &surface, int pixels, unsigned seed)
     for (int y = 0; y < pixels; ++y)
         for (int x = 0; x < pixels; ++x)
             surface.PSet(15.0f * float(x), 15.0f * float(y), std::int32_t(random() & 0xFFFFFF));
-}
-
-std::optional<QImage> loadImage(PictureLoader &loader, const QString &path)
-{
-    PictureLoad load = loader.OleLoadPicturePath(path);
-    return load.picture ? std::optional<QImage>(load.picture->image) : std::nullopt;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

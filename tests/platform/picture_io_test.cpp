@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bmp_reference.h"
+#include "picture_file_helpers.h"
 #include "picture_io.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
@@ -38,18 +39,6 @@ QStringList listing(const QString &folder, const QString &pattern)
     for (const QString &name : dir.entryList({pattern}, QDir::Files, QDir::Name))
         paths.append(dir.filePath(name));
     return paths;
-}
-
-std::optional<QImage> loadImage(PictureLoader &loader, const QString &path)
-{
-    PictureLoad load = loader.OleLoadPicturePath(path);
-    return load.picture ? std::optional<QImage>(load.picture->image) : std::nullopt;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 std::string testName(const QString &path)
