@@ -44,8 +44,9 @@ void Encryptor::encrypt(const EncryptPage &page)
 {
     const std::vector<std::int16_t> text = codePage_.codes(page.text);
     const std::vector<std::int16_t> password = codePage_.codes(page.password);
-    if (text.size() > static_cast<std::size_t>(INT32_MAX))
-        throw RuntimeError::overflow();
+    // The Decryptor refuses a longer text, so no such picture is made.
+    if (text.size() > static_cast<std::size_t>(longestText))
+        throw RuntimeError::textTooLongToEncrypt();
     const auto length = static_cast<std::int32_t>(text.size());
 
     m_.setKey(password);

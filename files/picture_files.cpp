@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_files.h"
 
+#include "file_move.h"
 #include "runtime_error.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace veltrin {
 
@@ -65,13 +68,37 @@ QString PictureFiles::save(const Surface &picture5)
     }
 
     try {
-        writer_.SavePicture(picture5.Image(), path);
+        saveProven(picture5.Image(), path);
     } catch (const RuntimeError &error) {
         messages_.show(QStringLiteral("无法保存图片到 %1。\n%2")
                            .arg(QDir::toNativeSeparators(path), error.description()),
                        module_.applicationTitle(), MessageBox::Critical);
     }
     return fileName;
+}
+
+void PictureFiles::saveProven(const QImage &image, const QString &path)
+{
+    constexpr int DeviceIoError = 57;
+    constexpr int PathFileAccessError = 75;
+    QString why;
+    const QString temporary = createFileBeside(path, why);
+    if (temporary.isEmpty())
+        throw RuntimeError(PathFileAccessError, QStringLiteral("路径/文件访问错误：%1").arg(why));
+    auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
+    if (const QFileInfo existing(path); existing.exists())
+        QFile::setPermissions(temporary, existing.permissions());
+
+    writer_.SavePicture(image, temporary);
+    // A picture is only worth what can be read back from it.
+    const PictureLoad back = loader_.OleLoadPicturePath(temporary);
+    if (!back || !samePixels(back.picture->image, image))
+        throw RuntimeError(DeviceIoError,
+                           QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
+                                          "所以没有保存。原来的文件没有改动。"));
+    if (moveFile(temporary, path, true, why) != MoveResult::Moved)
+        throw RuntimeError(PathFileAccessError, QStringLiteral("路径/文件访问错误：%1").arg(why));
+    removeTemporary.dismiss();
 }
 
 } // namespace veltrin

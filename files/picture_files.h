@@ -48,6 +48,10 @@ public:
     QString save(const Surface &picture5);
 
 private:
+    // Writes through a temporary file beside `path`, which takes the place of
+    // `path` only once it reads back as `image`; throws RuntimeError.
+    void saveProven(const QImage &image, const QString &path);
+
     Module1 &module_;
     PictureLoader &loader_;
     PictureWriter &writer_;

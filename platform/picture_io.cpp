@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 namespace veltrin {
 
@@ -306,6 +307,26 @@ qint64 pictureByteLimit()
     // has none.
     const qint64 megabytes = QImageReader::allocationLimit();
     return (megabytes > 0 ? megabytes : 256) * 1024 * 1024;
+}
+
+bool samePixels(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return false;
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    const auto rowBytes = static_cast<std::size_t>(left.width()) * sizeof(QRgb);
+    for (int y = 0; y < left.height(); ++y) {
+        const auto *l = reinterpret_cast<const QRgb *>(left.constScanLine(y));
+        const auto *r = reinterpret_cast<const QRgb *>(right.constScanLine(y));
+        if (std::memcmp(l, r, rowBytes) == 0)
+            continue;
+        // The unused top byte may differ where the colours agree.
+        for (int x = 0; x < left.width(); ++x)
+            if ((l[x] ^ r[x]) & 0xFFFFFF)
+                return false;
+    }
+    return true;
 }
 
 PictureLoad QtPictureLoader::OleLoadPicturePath(const QString &path)

@@ -36,6 +36,10 @@ struct PictureLoad
 // /proc) is read no further.
 qint64 pictureByteLimit();
 
+// Whether two pictures have the same size and the same 24-bit colour in every
+// pixel, whatever their formats.
+bool samePixels(const QImage &a, const QImage &b);
+
 // Loading a picture, the two ways the program has.
 class PictureLoader
 {

@@ -35,6 +35,11 @@ public:
                 QStringLiteral("下标越界：图片容不下它标明的文字。可能是密码不对，"
                                "或者图片不完整、不是 Veltrin 生成的。")};
     }
+    // A text longer than any picture may carry is never drawn.
+    static RuntimeError textTooLongToEncrypt()
+    {
+        return {SubscriptOutOfRange, QStringLiteral("下标越界：要加密的文字超过 12000 个字符")};
+    }
     static RuntimeError textTooLong()
     {
         return {SubscriptOutOfRange, QStringLiteral("下标越界：图片里的文字超过 12000 个字符")};

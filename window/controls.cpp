@@ -38,9 +38,21 @@ void SingleLineTextBox::setText(const QString &text)
 
 namespace {
 
+// The characters the document keeps as a line break (the frame marks and CR
+// become block separators on insertion), which the Text property holds as CR LF.
 bool isLineBreak(QChar ch)
 {
-    return ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator;
+    switch (ch.unicode()) {
+    case u'\n':
+    case u'\r':
+    case QChar::ParagraphSeparator:
+    case QChar::LineSeparator:
+    case 0xFDD0: // QTextBeginningOfFrame
+    case 0xFDD1: // QTextEndOfFrame
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Length as the Text property counts it: a line break is CR LF, two characters.
@@ -48,7 +60,7 @@ qsizetype textLength(QStringView text)
 {
     qsizetype length = text.size();
     for (const QChar ch : text)
-        if (isLineBreak(ch) || ch == u'\n')
+        if (isLineBreak(ch))
             ++length;
     return length;
 }
@@ -59,6 +71,32 @@ MultiLineTextBox::MultiLineTextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, &MultiLineTextBox::keepWithinLimit);
+}
+
+void MultiLineTextBox::keepWithinLimit()
+{
+    // The input paths trim what they insert; this catches whatever reaches the
+    // document some other way, so the box never holds more than its limit.
+    // Inserted text ends at the caret, so the excess goes from there backwards.
+    if (maxLength_ <= 0 || assigning_ || trimming_)
+        return;
+    qsizetype excess = textLength(document()->toRawText()) - maxLength_;
+    if (excess <= 0)
+        return;
+    trimming_ = true;
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    cursor.joinPreviousEditBlock();
+    while (excess > 0 && cursor.position() > 0) {
+        // Whole characters only, a surrogate pair included.
+        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+        excess -= textLength(cursor.selectedText());
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    trimming_ = false;
 }
 
 QString MultiLineTextBox::Text() const
@@ -103,7 +141,7 @@ QString MultiLineTextBox::fitting(QString insertion) const
     qsizetype used = 0;
     qsizetype keep = 0;
     for (const QChar ch : std::as_const(insertion)) {
-        const int cost = ch == u'\n' ? 2 : 1;
+        const int cost = isLineBreak(ch) ? 2 : 1;
         if (used + cost > room)
             break;
         used += cost;

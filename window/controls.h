@@ -62,11 +62,13 @@ protected:
 private:
     // How much of `insertion` fits in place of the current selection.
     QString fitting(QString insertion) const;
+    void keepWithinLimit();
 
     int maxLength_ = 0;               // 0: no limit
     std::optional<QString> assigned_; // the last text setText gave
     QString shownAs_;                 // the document's raw text right after it
     bool assigning_ = false;
+    bool trimming_ = false;
 };
 
 // A label that sizes itself to its caption (AutoSize) unless it wraps, and

@@ -414,5 +414,16 @@ TEST(Encryptor, KeyOverflowIsError6BeforeAnythingIsDrawn)
     EXPECT_EQ(rig.members.rowWidth, 0);
 }
 
+TEST(Encryptor, LongerTextThanAnyPictureCarriesIsError9BeforeAnythingIsDrawn)
+{
+    CipherRig rig;
+    rig.random.push(0.1);
+    rig.random.push(0.2);
+    EXPECT_EQ(runtimeErrorOf([&] { rig.encryptRaw(QString(12001, u'x'), QString()); }), 9);
+    const Log expected{"Label2(1) off", "Frame1(0) off", "Label2(1) on", "Frame1(0) on"};
+    EXPECT_EQ(rig.log, expected);
+    EXPECT_EQ(rig.random.remaining(), 2u);
+}
+
 } // namespace
 } // namespace veltrin::testing

@@ -210,6 +210,79 @@ TEST_F(PictureFilesTest, AWriterFailureKeepsTheOldFileAndNamesTheReason)
     EXPECT_EQ(readAll(existing), QByteArrayLiteral("precious"));
 }
 
+// Writes the real file, then spoils it as a failing disk might.
+class LyingWriter final : public PictureWriter
+{
+public:
+    enum Lie { FlippedByte, ShortWrite, NoPicture };
+    explicit LyingWriter(Lie lie) : lie_(lie) {}
+    void SavePicture(const QImage &image, const QString &path) override
+    {
+        QtPictureWriter().SavePicture(image, path);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        switch (lie_) {
+        case FlippedByte:
+            bytes[bytes.size() - 7] = char(bytes[bytes.size() - 7] ^ 0x10);
+            break;
+        case ShortWrite:
+            bytes.chop(100);
+            break;
+        case NoPicture:
+            bytes.fill('\0');
+            break;
+        }
+        file.resize(0);
+        file.seek(0);
+        file.write(bytes);
+    }
+
+private:
+    Lie lie_;
+};
+
+class LyingDisk : public PictureFilesTest, public ::testing::WithParamInterface<LyingWriter::Lie>
+{};
+
+TEST_P(LyingDisk, ASaveThatDoesNotReadBackIsReportedAndReplacesNothing)
+{
+    LyingWriter lying(GetParam());
+    PictureFiles withLyingWriter{module, loader, lying, messages};
+    const QString existing = inTemp(QStringLiteral("keep.bmp"));
+    writeFile(existing, "precious");
+    dialogs.confirm(existing);
+
+    withLyingWriter.save(picture5);
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("无法保存图片到 ")));
+    EXPECT_EQ(messages.shown[0].style, MessageBox::Critical);
+    EXPECT_EQ(readAll(existing), QByteArrayLiteral("precious"));
+    EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("keep.bmp")}) << "no temporary file left";
+    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Hidden | QDir::Files).size() == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lies, LyingDisk,
+                         ::testing::Values(LyingWriter::FlippedByte, LyingWriter::ShortWrite,
+                                           LyingWriter::NoPicture));
+
+TEST_F(PictureFilesTest, ASavedFileKeepsThePermissionsOfTheOneItReplaces)
+{
+    const QString existing = inTemp(QStringLiteral("shared.bmp"));
+    writeFile(existing, "old");
+    const auto wide = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                      QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(existing, wide));
+    dialogs.confirm(existing);
+
+    files.save(picture5);
+
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(QFile::permissions(existing), wide);
+    EXPECT_EQ(loadImage(loader, existing)->convertToFormat(QImage::Format_RGB32), picture5.Image());
+}
+
 // --- open ---
 
 TEST_F(PictureFilesTest, CancelledOpenKeepsThePicture)

@@ -196,6 +196,21 @@ TEST_F(Form1Test, InputStopsAtTheMaximumLength)
     }
 }
 
+TEST_F(Form1Test, PastedSeparatorsFillText1AndDecryptBack)
+{
+    for (const QChar separator : {QChar::ParagraphSeparator, QChar::LineSeparator}) {
+        text1()->clear();
+        paste(text1(), QString(12000, separator));
+        EXPECT_EQ(control<QGroupBox>(u"Frame1(2)"_s)->title(), counter(12000));
+        click(u"Command1"_s);
+        clickTab(1);
+        click(u"Command2"_s);
+        EXPECT_EQ(text2()->Text(), QString(u"\r\n"_s).repeated(6000));
+        EXPECT_TRUE(messages.shown.empty());
+        clickTab(0);
+    }
+}
+
 struct RoundTrip
 {
     QString text;

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 
@@ -55,6 +59,134 @@ TEST(MultiLineText, ChangeEventInsideSetTextReadsTheNewText)
     QObject::connect(&box, &QPlainTextEdit::textChanged, [&] { seen = box.Text(); });
     box.setText(u"one\rtwo"_s);
     EXPECT_EQ(seen, u"one\rtwo"_s);
+}
+
+// Each way a text reaches the box from the user.
+enum class Way { Typed, Pasted, InputMethod, Dropped };
+
+void insert(MultiLineTextBox &box, Way way, const QString &text)
+{
+    switch (way) {
+    case Way::Typed:
+        // A key types a line break as Return.
+        if (text == u"\n"_s || text == u"\r"_s)
+            QTest::keyClick(&box, Qt::Key_Return);
+        else
+            QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, text, Qt::NoModifier);
+        break;
+    case Way::Pasted:
+        QApplication::clipboard()->setText(text);
+        box.paste();
+        break;
+    case Way::InputMethod: {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(&box, &event);
+        break;
+    }
+    case Way::Dropped: {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box.viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box.viewport(), &move);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box.viewport(), &drop);
+        break;
+    }
+    }
+}
+
+std::string wayName(Way way)
+{
+    switch (way) {
+    case Way::Typed:
+        return "Typed";
+    case Way::Pasted:
+        return "Pasted";
+    case Way::InputMethod:
+        return "InputMethod";
+    case Way::Dropped:
+        return "Dropped";
+    }
+    return {};
+}
+
+struct Separator
+{
+    const char *name;
+    QString text;
+};
+
+const Separator separators[] = {
+    {"Lf", u"\n"_s},
+    {"Cr", u"\r"_s},
+    {"CrLf", u"\r\n"_s},
+    {"LineSeparator", QString(QChar::LineSeparator)},
+    {"ParagraphSeparator", QString(QChar::ParagraphSeparator)},
+    {"BeginningOfFrame", QString(QChar(0xFDD0))},
+    {"EndOfFrame", QString(QChar(0xFDD1))},
+};
+
+class LineBreakAtTheLimit : public ::testing::TestWithParam<std::tuple<Way, Separator>>
+{};
+
+TEST_P(LineBreakAtTheLimit, TakesTwoCharactersOfRoomWhateverWayItArrives)
+{
+    const auto &[way, separator] = GetParam();
+    if (way == Way::Typed && (separator.text.size() > 1 || !separator.text.at(0).isPrint()))
+        GTEST_SKIP() << "no key types it";
+    for (const int before : {11998, 11999}) {
+        SCOPED_TRACE(before);
+        MultiLineTextBox box;
+        box.setMaxLength(12000);
+        box.show();
+        QApplication::clipboard()->setText(QString(before, u'a'));
+        box.paste();
+        box.moveCursor(QTextCursor::End);
+        insert(box, way, separator.text);
+        // A drop lands where the mouse is, so only what the box holds is compared.
+        const QString held = box.Text();
+        if (before == 11998) {
+            EXPECT_EQ(held.size(), 12000);
+            EXPECT_EQ(held.count(u"\r\n"_s), 1);
+        } else {
+            EXPECT_TRUE(held == QString(11999, u'a')) << "no room for CR LF";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Text1, LineBreakAtTheLimit,
+                         ::testing::Combine(::testing::Values(Way::Typed, Way::Pasted,
+                                                              Way::InputMethod, Way::Dropped),
+                                            ::testing::ValuesIn(separators)),
+                         [](const auto &info) {
+                             return wayName(std::get<0>(info.param)) + std::get<1>(info.param).name;
+                         });
+
+TEST(MultiLineText, NoCharacterTakesMoreRoomThanItIsCountedFor)
+{
+    // A box with room for one character takes any single one but a line break.
+    MultiLineTextBox box;
+    box.setMaxLength(1);
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        box.clear();
+        QApplication::clipboard()->setText(QString(QChar(static_cast<char16_t>(unit))));
+        box.paste();
+        ASSERT_LE(box.Text().size(), 1) << std::hex << static_cast<unsigned>(unit);
+    }
+}
+
+TEST(MultiLineText, PastedSeparatorsFillTheBoxExactly)
+{
+    MultiLineTextBox box;
+    box.setMaxLength(12000);
+    QApplication::clipboard()->setText(QString(12000, QChar::ParagraphSeparator));
+    box.paste();
+    EXPECT_EQ(box.Text().size(), 12000);
+    EXPECT_EQ(box.Text(), QString(u"\r\n"_s).repeated(6000));
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "file_move.h"
+
+#include "file_error_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace veltrin {
+
+MoveResult moveFile(const QString &from, const QString &to, bool replace, QString &why)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (replace) {
+        if (::rename(source.constData(), target.constData()) == 0)
+            return MoveResult::Moved;
+    } else {
+        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return MoveResult::Moved;
+        // A file system without RENAME_NOREPLACE: a hard link fails as well
+        // when the name is taken, and the temporary name then goes.
+        if ((errno == EINVAL || errno == ENOSYS) &&
+            ::link(source.constData(), target.constData()) == 0) {
+            ::unlink(source.constData());
+            return MoveResult::Moved;
+        }
+        if (errno == EEXIST)
+            return MoveResult::Exists;
+    }
+    why = fileErrorText(errno);
+    return MoveResult::Failed;
+}
+
+QString createFileBeside(const QString &path, QString &why)
+{
+    const QFileInfo target(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = QStringLiteral("%1/.%2.%3")
+                                 .arg(target.absolutePath(), target.fileName())
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        QFile file(name);
+        errno = 0;
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (errno != EEXIST) {
+            why = writeErrorText(name, errno, file.error());
+            return {};
+        }
+    }
+    why = fileErrorText(EEXIST);
+    return {};
+}
+
+} // namespace veltrin

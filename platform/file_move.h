@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace veltrin {
+
+// How a move of a finished file into its place went.
+enum class MoveResult { Moved, Exists, Failed };
+
+// Moves the file `from` to `to` in one step, so that `to` is never half
+// written. With `replace`, a file already at `to` is replaced; without it, that
+// file stays as it is, even one that another program made meanwhile (Exists).
+// On failure `why` says why, in Chinese.
+MoveResult moveFile(const QString &from, const QString &to, bool replace, QString &why);
+
+// A new, empty file beside `path` under a hidden name nobody else has, with
+// the permissions a new file gets; empty when none could be made, and `why`
+// says why, in Chinese.
+QString createFileBeside(const QString &path, QString &why);
+
+} // namespace veltrin
