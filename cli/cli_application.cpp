@@ -11,11 +11,29 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace veltrin::cli {
 
+namespace {
+
+// A descriptor 0 to 2 that the caller left closed would go to the next file
+// opened, Qt's own event descriptor among them, and our output with it.
+void openClosedStandardStreams()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
+
+} // namespace
+
 int runCommandLine(int &argc, char **argv)
 {
+    openClosedStandardStreams();
     // Core only: no display, no platform plugin.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("veltrin-cli"));

@@ -21,8 +21,15 @@ namespace veltrin::cli {
 
 namespace {
 
-// The picture Save would write after the window's first encryption of `text`.
-QByteArray encryptToBmp(const QString &text, const QString &password)
+// The picture Save would write after the window's first encryption of `text`,
+// as pixels and as the bytes of its BMP file.
+struct Encrypted
+{
+    QImage picture;
+    QByteArray bmp;
+};
+
+Encrypted encryptToBmp(const QString &text, const QString &password)
 {
     CipherMembers members = membersAfterFormLoad();
     SystemRandomSource random;
@@ -35,7 +42,7 @@ QByteArray encryptToBmp(const QString &text, const QString &password)
     QBuffer bmp;
     bmp.open(QIODevice::WriteOnly);
     QtPictureWriter::writeBmp(picture5.Image(), bmp);
-    return bmp.data();
+    return {picture5.Image(), bmp.data()};
 }
 
 } // namespace
@@ -75,11 +82,13 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     const QString password = password_.read(parser);
     const ReadBytes read = readBounded(input, textFileLimit);
     const QString text = prepareText(read.bytes, read.complete, codePage936());
-    const QByteArray bmp = encryptToBmp(text, password);
+    const Encrypted encrypted = encryptToBmp(text, password);
     if (toStandardOutput)
-        writeStandardOutput(bmp);
+        writeStandardOutput(encrypted.bmp);
     else
-        writeFileSafely(output, bmp, replace);
+        writeFileSafely(output, encrypted.bmp, replace, [&encrypted](const QString &written) {
+            return readsBackAs(written, encrypted.picture);
+        });
     return Success;
 }
 

@@ -89,6 +89,11 @@ inline constexpr Phrase standardInput{u"standard input", u"标准输入"};
 inline constexpr Phrase standardOutput{u"standard output", u"标准输出"};
 inline constexpr Phrase cannotRead{u"cannot read %1: %2", u"无法读取 %1：%2"};
 inline constexpr Phrase isFolder{u"it is a folder", u"这是一个文件夹"};
+inline constexpr Phrase notRegularFile{u"it is not a regular file (a device, a pipe or a socket)",
+                                       u"这不是普通文件（而是设备、管道或套接字）"};
+inline constexpr Phrase notProven{
+    u"what reached the disk does not read back as the picture; nothing was replaced",
+    u"写到磁盘上的内容读回来和图片不一样；没有替换任何文件"};
 inline constexpr Phrase cannotWrite{u"cannot write %1: %2", u"无法写入 %1：%2"};
 inline constexpr Phrase outputExists{u"%1 exists; use --force to replace it",
                                      u"%1 已存在；要替换它请加 --force"};

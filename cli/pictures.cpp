@@ -7,6 +7,8 @@
 #include "picture_files.h"
 #include "runtime_error.h"
 
+#include <QFileInfo>
+
 namespace veltrin::cli {
 
 namespace {
@@ -30,6 +32,12 @@ QString loadReason(int number, const QString &chineseReason)
 
 OpenedPicture openPicture(const QString &path)
 {
+    constexpr int PathFileAccessError = 75;
+    if (const QFileInfo info(path); path != u"-" && info.exists() && !info.isFile())
+        throw CliError(Usage, say(phrase::cannotReadPicture)
+                                  .arg(inputName(path), say(info.isDir() ? phrase::isFolder
+                                                                         : phrase::notRegularFile))
+                                  .arg(PathFileAccessError));
     QtPictureLoader loader;
     PictureLoad load;
     try {

@@ -4,15 +4,16 @@
 #include "console.h"
 #include "phrases.h"
 
+#include "file_error_text.h"
+#include "file_move.h"
+#include "picture_io.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QScopeGuard>
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace veltrin::cli {
@@ -24,59 +25,54 @@ namespace {
     throw CliError(Usage, say(phrase::cannotWrite).arg(QDir::toNativeSeparators(path), why));
 }
 
-// The mode a new file gets from open(): read and write for all, less the umask.
-mode_t newFileMode()
+QString reason(int systemError)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Moves `from` to `to` unless `to` exists, in one step: renameat2 where the
-// file system knows RENAME_NOREPLACE, else a hard link, which fails as well
-// when the name is taken. Returns false with errno set.
-bool moveWithoutReplacing(const QByteArray &from, const QByteArray &to, bool &linked)
-{
-    linked = false;
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    linked = ::link(from.constData(), to.constData()) == 0;
-    return linked;
+    return chinese() ? fileErrorText(systemError) : qt_error_string(systemError);
 }
 
 } // namespace
 
-void writeFileSafely(const QString &path, const QByteArray &bytes, bool replace)
+bool readsBackAs(const QString &written, const QImage &picture)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.veltrin-cli-XXXXXX"));
-    if (!temporary.open())
-        cannotWrite(path, temporary.errorString());
+    QtPictureLoader loader;
+    const PictureLoad back = loader.OleLoadPicturePath(written);
+    return back && samePixels(back.picture->image, picture);
+}
 
-    const QByteArray to = QFile::encodeName(path);
-    struct stat existing
-    {};
-    const mode_t mode = replace && ::stat(to.constData(), &existing) == 0 ? existing.st_mode & 07777
-                                                                          : newFileMode();
-    if (::fchmod(temporary.handle(), mode) != 0 || temporary.write(bytes) != bytes.size() ||
-        !temporary.flush() || ::fsync(temporary.handle()) != 0)
-        cannotWrite(path, temporary.error() != QFileDevice::NoError ? temporary.errorString()
-                                                                    : qt_error_string(errno));
-    temporary.close();
+void writeFileSafely(const QString &path, const QByteArray &bytes, bool replace,
+                     const std::function<bool(const QString &)> &proven)
+{
+    int systemError = 0;
+    const QString temporary = createFileBeside(path, systemError);
+    if (temporary.isEmpty())
+        cannotWrite(path, reason(systemError));
+    auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
+    if (const QFileInfo existing(path); replace && existing.exists())
+        QFile::setPermissions(temporary, existing.permissions());
 
-    const QByteArray from = QFile::encodeName(temporary.fileName());
-    bool linked = false;
-    const bool moved = replace ? ::rename(from.constData(), to.constData()) == 0
-                               : moveWithoutReplacing(from, to, linked);
-    if (!moved) {
-        if (!replace && errno == EEXIST)
-            throw CliError(Usage, say(phrase::outputExists).arg(QDir::toNativeSeparators(path)));
-        cannotWrite(path, qt_error_string(errno));
+    QFile file(temporary);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        ::fsync(file.handle()) != 0) {
+        const int error = errno;
+        if (chinese())
+            cannotWrite(path, fileErrorText(error, file.error()));
+        cannotWrite(path, file.error() != QFileDevice::NoError ? file.errorString()
+                                                               : qt_error_string(error));
     }
-    // A renamed file is no longer there to remove; a linked one still has its temporary name.
-    temporary.setAutoRemove(linked);
+    file.close();
+    if (proven && !proven(temporary))
+        cannotWrite(path, say(phrase::notProven));
+
+    switch (moveFile(temporary, path, replace, systemError)) {
+    case MoveResult::Moved:
+        removeTemporary.dismiss();
+        return;
+    case MoveResult::Exists:
+        throw CliError(Usage, say(phrase::outputExists).arg(QDir::toNativeSeparators(path)));
+    case MoveResult::Failed:
+        cannotWrite(path, reason(systemError));
+    }
 }
 
 } // namespace veltrin::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_files.h"
 
+#include "file_error_text.h"
 #include "file_move.h"
 #include "runtime_error.h"
 
@@ -81,10 +82,15 @@ void PictureFiles::saveProven(const QImage &image, const QString &path)
 {
     constexpr int DeviceIoError = 57;
     constexpr int PathFileAccessError = 75;
-    QString why;
-    const QString temporary = createFileBeside(path, why);
+    const auto accessError = [&path](int systemError) {
+        return RuntimeError(PathFileAccessError,
+                            QStringLiteral("路径/文件访问错误：%1")
+                                .arg(writeErrorText(path, systemError, QFileDevice::NoError)));
+    };
+    int systemError = 0;
+    const QString temporary = createFileBeside(path, systemError);
     if (temporary.isEmpty())
-        throw RuntimeError(PathFileAccessError, QStringLiteral("路径/文件访问错误：%1").arg(why));
+        throw accessError(systemError);
     auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
     if (const QFileInfo existing(path); existing.exists())
         QFile::setPermissions(temporary, existing.permissions());
@@ -96,8 +102,8 @@ void PictureFiles::saveProven(const QImage &image, const QString &path)
         throw RuntimeError(DeviceIoError,
                            QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
                                           "所以没有保存。原来的文件没有改动。"));
-    if (moveFile(temporary, path, true, why) != MoveResult::Moved)
-        throw RuntimeError(PathFileAccessError, QStringLiteral("路径/文件访问错误：%1").arg(why));
+    if (moveFile(temporary, path, true, systemError) != MoveResult::Moved)
+        throw accessError(systemError);
     removeTemporary.dismiss();
 }
 

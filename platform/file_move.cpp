@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_move.h"
 
-#include "file_error_text.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -14,7 +12,7 @@
 
 namespace veltrin {
 
-MoveResult moveFile(const QString &from, const QString &to, bool replace, QString &why)
+MoveResult moveFile(const QString &from, const QString &to, bool replace, int &systemError)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
@@ -35,11 +33,11 @@ MoveResult moveFile(const QString &from, const QString &to, bool replace, QStrin
         if (errno == EEXIST)
             return MoveResult::Exists;
     }
-    why = fileErrorText(errno);
+    systemError = errno;
     return MoveResult::Failed;
 }
 
-QString createFileBeside(const QString &path, QString &why)
+QString createFileBeside(const QString &path, int &systemError)
 {
     const QFileInfo target(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -51,11 +49,11 @@ QString createFileBeside(const QString &path, QString &why)
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return name;
         if (errno != EEXIST) {
-            why = writeErrorText(name, errno, file.error());
+            systemError = errno;
             return {};
         }
     }
-    why = fileErrorText(EEXIST);
+    systemError = EEXIST;
     return {};
 }
 

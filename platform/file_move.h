@@ -11,12 +11,12 @@ enum class MoveResult { Moved, Exists, Failed };
 // Moves the file `from` to `to` in one step, so that `to` is never half
 // written. With `replace`, a file already at `to` is replaced; without it, that
 // file stays as it is, even one that another program made meanwhile (Exists).
-// On failure `why` says why, in Chinese.
-MoveResult moveFile(const QString &from, const QString &to, bool replace, QString &why);
+// On failure `systemError` says why.
+MoveResult moveFile(const QString &from, const QString &to, bool replace, int &systemError);
 
 // A new, empty file beside `path` under a hidden name nobody else has, with
-// the permissions a new file gets; empty when none could be made, and `why`
-// says why, in Chinese.
-QString createFileBeside(const QString &path, QString &why);
+// the permissions a new file gets; empty when none could be made, and
+// `systemError` says why.
+QString createFileBeside(const QString &path, int &systemError);
 
 } // namespace veltrin

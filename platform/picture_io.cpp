@@ -268,15 +268,25 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 
 PictureLoad decode(const QString &path)
 {
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.exists())
         return failure(FileNotFound, QStringLiteral("文件未找到"));
-    QFile file(path);
-    const auto accessError = [&file] {
+    if (!info.isFile())
         return failure(PathFileAccessError,
-                       QStringLiteral("路径/文件访问错误：%1").arg(file.errorString()));
+                       info.isDir() ? QStringLiteral("这是一个文件夹，不是图片文件")
+                                    : QStringLiteral("这不是普通文件，而是设备、管道或套接字"));
+    QFile file(path);
+    int systemError = 0;
+    const auto accessError = [&file, &systemError] {
+        return failure(
+            PathFileAccessError,
+            QStringLiteral("路径/文件访问错误：%1").arg(fileErrorText(systemError, file.error())));
     };
-    if (!file.open(QIODevice::ReadOnly))
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        systemError = errno;
         return accessError();
+    }
     const qint64 limit = pictureByteLimit();
     if (file.size() > limit)
         return invalidPicture();
@@ -286,7 +296,9 @@ PictureLoad decode(const QString &path)
         const qsizetype have = bytes.size();
         const qint64 step = std::min<qint64>(limit + 1 - have, 1 << 20);
         bytes.resize(have + static_cast<qsizetype>(step));
+        errno = 0;
         const qint64 got = file.read(bytes.data() + have, step);
+        systemError = errno;
         bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
         if (got < 0)
             return accessError();

@@ -336,6 +336,24 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 2,
                 "cannot read missing.bmp as a picture: file not found (error 53)"},
+        Outcome{"picture_is_a_folder",
+                Words{"info", "{in}"},
+                {},
+                2,
+                "as a picture: it is a folder (error 75)"},
+        Outcome{"picture_is_a_device",
+                Words{"decrypt", "/dev/zero"},
+                {},
+                2,
+                "as a picture: it is not a regular file"},
+        Outcome{"paragraph_separator_in_text", Words{"encrypt", "-o", "out.bmp"},
+                "a\xE2\x80\xA9"
+                "b",
+                2, "(U+2029) at position 2"},
+        Outcome{"line_separator_in_text", Words{"encrypt", "-o", "out.bmp"},
+                "a\xE2\x80\xA8"
+                "b",
+                2, "(U+2028) at position 2"},
         Outcome{"text_file_named_bmp",
                 Words{"decrypt", "{in}/note.bmp"},
                 {},
@@ -492,6 +510,25 @@ INSTANTIATE_TEST_SUITE_P(
                                "the password has 21"},
                       // Qt's own texts come from its translations.
                       Language{{{"LANG", "zh_CN.UTF-8"}}, {"encrypt", "--colour"}, "未知选项"}));
+
+TEST_F(CliTest, AClosedStandardStreamTakesNothingMeantForAnother)
+{
+    const QString picture = inputs->path() + QStringLiteral("/9.bmp");
+    CliOptions noOutput;
+    noOutput.inChild = [] { ::close(STDOUT_FILENO); };
+    const CliRun decrypted = runCli(
+        {QStringLiteral("decrypt"), QStringLiteral("-p"), QStringLiteral("Pass1234"), picture},
+        noOutput);
+    EXPECT_EQ(decrypted.status, 0) << decrypted.err.toStdString();
+    EXPECT_TRUE(decrypted.err.isEmpty()) << decrypted.err.toStdString();
+
+    CliOptions noInput;
+    noInput.inChild = [] { ::close(STDIN_FILENO); };
+    const CliRun fromInput = runCli({QStringLiteral("decrypt"), QStringLiteral("-")}, noInput);
+    EXPECT_EQ(fromInput.status, 2);
+    EXPECT_TRUE(fromInput.err.contains(QStringLiteral("invalid picture (error 481)")))
+        << fromInput.err.toStdString();
+}
 
 TEST_F(CliTest, VersionIsTheProjectVersion)
 {

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -377,6 +378,9 @@ TEST_P(NotAPicture, GivesNoneAndTheFallbackReportsWhy)
         ADD_FAILURE() << "loaded " << GetParam().name;
     } catch (const RuntimeError &error) {
         EXPECT_EQ(error.number(), GetParam().errorNumber);
+        // The reason is told to the user in Chinese, never in Qt's English.
+        EXPECT_FALSE(error.description().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            << error.description().toStdString();
     }
 }
 
@@ -385,7 +389,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFile{"missing", [](const QDir &d) { return d.filePath(QStringLiteral("没有.bmp")); },
                 53},
-        BadFile{"folder", [](const QDir &d) { return d.path(); }, 53},
+        BadFile{"folder", [](const QDir &d) { return d.path(); }, 75},
+        BadFile{"device", [](const QDir &) { return QStringLiteral("/dev/null"); }, 75},
+        BadFile{"unreadable", [](const QDir &) { return QStringLiteral("/proc/self/mem"); }, 75},
         BadFile{"empty",
                 [](const QDir &d) { return writeFile(d, QStringLiteral("empty.bmp"), {}); }, 481},
         BadFile{"text",
