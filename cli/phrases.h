@@ -125,6 +125,9 @@ inline constexpr Phrase fileAccess{u"path/file access error", u"路径/文件访
 inline constexpr Phrase lossyPicture{
     u"warning: %1 is a lossy %2 picture; its pixels may have changed",
     u"警告：%1 是有损压缩的 %2 图片，像素可能已经改变"};
+inline constexpr Phrase incompletePicture{
+    u"warning: %1 is incomplete: the file stops early and the rest of the picture was filled in",
+    u"警告：%1 图片不完整：文件提前结束，缺的部分是补上去的"};
 inline constexpr Phrase blankPicture{u"the picture is blank: there is nothing to decrypt",
                                      u"图片是空白的：没有可解密的内容"};
 inline constexpr Phrase runtimeError{u"run-time error %1: %2", u"运行时错误 %1：%2"};

@@ -55,6 +55,8 @@ OpenedPicture openPicture(const QString &path)
         throw CliError(Usage, say(phrase::cannotReadPicture)
                                   .arg(inputName(path), loadReason(load.errorNumber, load.reason))
                                   .arg(load.errorNumber));
+    if (load.picture->incomplete)
+        printMessage(say(phrase::incompletePicture).arg(inputName(path)));
     if (load.picture->lossy)
         printMessage(say(phrase::lossyPicture)
                          .arg(inputName(path), QString::fromLatin1(load.picture->format)));

@@ -212,6 +212,27 @@ bool indicesInsidePalette(const QImage &image)
     return true;
 }
 
+// TIFF compressions that do not keep every pixel: JPEG (old and new),
+// JPEG 2000, lossy JPEG, WebP and JPEG XL. An unknown one may not either.
+bool lossyTiff(std::optional<std::uint32_t> compression)
+{
+    switch (compression.value_or(0)) {
+    case 1:     // none
+    case 2:     // CCITT modified Huffman
+    case 3:     // CCITT group 3
+    case 4:     // CCITT group 4
+    case 5:     // LZW
+    case 8:     // Deflate
+    case 32773: // PackBits
+    case 32946: // Deflate, old code
+    case 34925: // LZMA
+    case 50000: // Zstandard
+        return false;
+    default:
+        return true;
+    }
+}
+
 PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 {
     QBuffer probe(&bytes);
@@ -227,8 +248,12 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
         if (!bmp)
             return invalidPicture();
     }
-    const bool lossy = format == "jpeg" || (format == "webp" && layout::webpImage(bytes) !=
-                                                                    layout::WebpImage::Lossless);
+    const bool lossy =
+        format == "jpeg" ||
+        (format == "webp" && layout::webpImage(bytes) != layout::WebpImage::Lossless) ||
+        (format == "tiff" && lossyTiff(layout::tiffCompression(bytes)));
+    const bool incomplete = (format == "jpeg" && !layout::jpegComplete(bytes).value_or(true)) ||
+                            (format == "gif" && !layout::gifComplete(bytes).value_or(true));
     if (format == "tga") {
         std::optional<QByteArray> plain = tgaForQt(bytes);
         if (!plain)
@@ -263,7 +288,7 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
         widenNarrowChannels(image, bmp->masks);
     if (transparent)
         clearTransparentColour(image, transparent->rgb);
-    return {OpenedPicture{std::move(image), format, lossy}, 0, {}};
+    return {OpenedPicture{std::move(image), format, lossy, incomplete}, 0, {}};
 }
 
 PictureLoad decode(const QString &path)

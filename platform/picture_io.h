@@ -16,8 +16,9 @@ namespace veltrin {
 struct OpenedPicture
 {
     QImage image;
-    QByteArray format;  // the reader's name of the format: "bmp", "png", "jpeg", "webp", ...
-    bool lossy = false; // JPEG or lossy WebP: compression has changed the pixels
+    QByteArray format;       // the reader's name of the format: "bmp", "png", "jpeg", "webp", ...
+    bool lossy = false;      // JPEG, lossy WebP or TIFF: compression has changed the pixels
+    bool incomplete = false; // the file stops early; the reader filled in the rest
 };
 
 // What a load gives: a picture, or none with the run-time error number and the

@@ -254,6 +254,101 @@ WebpImage firstWebpImage(const QByteArray &file, std::uint64_t pos, std::uint64_
 
 } // namespace
 
+std::optional<std::uint32_t> tiffCompression(const QByteArray &file)
+{
+    const std::uint64_t n = sizeOf(file);
+    if (n < 8)
+        return std::nullopt;
+    const bool big = file.startsWith("MM");
+    if (!big && !file.startsWith("II"))
+        return std::nullopt;
+    const auto u16 = [&](std::uint64_t at) {
+        return big ? u8At(file, at) << 8 | u8At(file, at + 1) : u16At(file, at);
+    };
+    const auto u32 = [&](std::uint64_t at) {
+        return big ? u16(at) << 16 | u16(at + 2) : u32At(file, at);
+    };
+    if (u16(2) != 42)
+        return std::nullopt;
+    const std::uint64_t directory = u32(4);
+    if (directory + 2 > n)
+        return std::nullopt;
+    const std::uint64_t entries = u16(directory);
+    if (directory + 2 + entries * 12 > n)
+        return std::nullopt;
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::uint64_t entry = directory + 2 + i * 12;
+        if (u16(entry) == 259) // a SHORT in the entry's value field
+            return u16(entry + 8);
+    }
+    return 1; // no compression tag: uncompressed
+}
+
+std::optional<bool> jpegComplete(const QByteArray &file)
+{
+    const std::uint64_t n = sizeOf(file);
+    if (n < 2 || u8At(file, 0) != 0xFF || u8At(file, 1) != 0xD8)
+        return std::nullopt;
+    std::uint64_t pos = 2;
+    while (pos + 2 <= n) {
+        if (u8At(file, pos) != 0xFF) {
+            ++pos; // entropy-coded data of a scan
+            continue;
+        }
+        const std::uint32_t marker = u8At(file, pos + 1);
+        if (marker == 0xD9)
+            return true;
+        // Stuffed zeros, fill bytes and restart markers stand inside a scan.
+        if (marker == 0x00 || marker == 0x01 || marker == 0xFF ||
+            (marker >= 0xD0 && marker <= 0xD7)) {
+            pos += marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        if (pos + 4 > n)
+            return false;
+        pos += 2 + ((u8At(file, pos + 2) << 8) | u8At(file, pos + 3));
+    }
+    return false;
+}
+
+std::optional<bool> gifComplete(const QByteArray &file)
+{
+    const std::uint64_t n = sizeOf(file);
+    if (n < 13 || !(file.startsWith("GIF87a") || file.startsWith("GIF89a")))
+        return std::nullopt;
+    const auto colourTable = [&](std::uint64_t flagsAt) -> std::uint64_t {
+        const std::uint32_t flags = u8At(file, flagsAt);
+        return flags & 0x80 ? 3ull << ((flags & 7) + 1) : 0;
+    };
+    // Sub-blocks up to their zero terminator; false when the file ends first.
+    const auto skipSubBlocks = [&](std::uint64_t &pos) {
+        while (pos < n) {
+            const std::uint32_t size = u8At(file, pos);
+            pos += 1 + size;
+            if (size == 0)
+                return pos <= n;
+        }
+        return false;
+    };
+    std::uint64_t pos = 13 + colourTable(10);
+    while (pos < n) {
+        const std::uint32_t block = u8At(file, pos);
+        if (block == 0x21) { // an extension: its label, then sub-blocks
+            pos += 2;
+            if (!skipSubBlocks(pos))
+                return false;
+        } else if (block == 0x2C) { // the first image: descriptor, colours, data
+            if (pos + 10 > n)
+                return false;
+            pos += 10 + colourTable(pos + 9) + 1;
+            return skipSubBlocks(pos);
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
 WebpImage webpImage(const QByteArray &file)
 {
     if (file.size() < 12 || !file.startsWith("RIFF") || file.sliced(8, 4) != "WEBP")

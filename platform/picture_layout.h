@@ -79,4 +79,14 @@ std::optional<Png> measurePng(const QByteArray &file);
 enum class WebpImage : std::uint8_t { None, Lossless, Lossy };
 WebpImage webpImage(const QByteArray &file);
 
+// The compression (tag 259) of a TIFF file's first image, as Qt reads that
+// image; none when the file or its first directory is cut off.
+std::optional<std::uint32_t> tiffCompression(const QByteArray &file);
+
+// Whether a JPEG file runs to its end-of-image marker and a GIF file to the
+// end of its first image's data; Qt's readers fill in what is missing when a
+// file stops before. None for a file of neither kind.
+std::optional<bool> jpegComplete(const QByteArray &file);
+std::optional<bool> gifComplete(const QByteArray &file);
+
 } // namespace veltrin::layout

@@ -94,6 +94,12 @@ QString lossyPictureText(const QString &subject, const QByteArray &format)
            "加密图片请一直保存为 BMP 或 PNG 格式。"_s.arg(subject, formatName(format));
 }
 
+QString incompletePictureText(const QString &subject)
+{
+    return u"%1图片不完整：文件在图片数据结束之前就断了，缺的部分是补上去的。\n\n"
+           "这样的图片解不出完整的文字。请打开完整的原始文件。"_s.arg(subject);
+}
+
 QString refusedPictureText(const QString &path, const PictureLoad &load)
 {
     QString text = u"无法打开图片“%1”：%2。"_s.arg(

@@ -34,6 +34,8 @@ QString nothingDecryptedText(const ErrorSituation &situation);
 // The warning for a picture whose pixels lossy compression has changed.
 // `subject` names the picture ("“photo.jpg”", "这张图片").
 QString lossyPictureText(const QString &subject, const QByteArray &format);
+// A picture whose file stops early, so that the reader filled in the rest.
+QString incompletePictureText(const QString &subject);
 
 // Why the file at `path` shows no picture.
 QString refusedPictureText(const QString &path, const PictureLoad &load);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls.h"
 
+#include <QAccessibleWidget>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -337,9 +338,41 @@ void Frame::paintEvent(QPaintEvent *)
     painter.drawText(caption, Qt::AlignCenter, title());
 }
 
+namespace {
+
+// What a screen reader sees of a decorative outline: an unnamed graphic that
+// is not shown, which they pass over.
+class DecorativeAccessible final : public QAccessibleWidget
+{
+public:
+    explicit DecorativeAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Graphic)
+    {}
+    QString text(QAccessible::Text) const override { return {}; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        state.focusable = false;
+        return state;
+    }
+};
+
+QAccessibleInterface *decorativeShape(const QString &, QObject *object)
+{
+    auto *shape = qobject_cast<Shape *>(object);
+    return shape ? new DecorativeAccessible(shape) : nullptr;
+}
+
+} // namespace
+
 Shape::Shape(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    static const bool installed = [] {
+        QAccessible::installFactory(decorativeShape);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 void Shape::paintEvent(QPaintEvent *)

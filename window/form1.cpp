@@ -376,10 +376,13 @@ void Form1::reportOpened(const QString &path, const PictureLoad &load)
 void Form1::tookPicture4(const PictureLoad &load, const QString &subject)
 {
     picture4LossyFormat_ = load.picture->lossy ? load.picture->format : QByteArray();
-    if (!picture4LossyFormat_.isEmpty()) {
-        services_.messages.show(lossyPictureText(subject, picture4LossyFormat_), windowTitle(),
-                                MessageBox::Exclamation);
-    }
+    QStringList warnings;
+    if (load.picture->incomplete)
+        warnings << incompletePictureText(subject);
+    if (!picture4LossyFormat_.isEmpty())
+        warnings << lossyPictureText(subject, picture4LossyFormat_);
+    if (!warnings.isEmpty())
+        services_.messages.show(warnings.join(u"\n\n"_s), windowTitle(), MessageBox::Exclamation);
 }
 
 void Form1::copyPicture()

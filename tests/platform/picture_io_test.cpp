@@ -2,6 +2,7 @@
 #include "bmp_reference.h"
 #include "picture_file_helpers.h"
 #include "picture_io.h"
+#include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
 #include "qt_printers.h"
@@ -438,6 +439,7 @@ TEST_P(Sample, OpensAsItsFormatWithItsPixelsOrIsRefused)
         ASSERT_TRUE(load.picture.has_value());
         EXPECT_EQ(load.picture->format, c.format);
         EXPECT_EQ(load.picture->lossy, c.lossy);
+        EXPECT_EQ(load.picture->incomplete, c.incomplete);
         if (c.shows) {
             EXPECT_TRUE(samePixels(shown(load.picture->image), shown(*c.shows)));
         }
@@ -446,6 +448,34 @@ TEST_P(Sample, OpensAsItsFormatWithItsPixelsOrIsRefused)
 
 INSTANTIATE_TEST_SUITE_P(Written, Sample, ::testing::ValuesIn(pictureSamples()),
                          [](const auto &info) { return info.param.name; });
+
+TEST(PictureLayout, TiffCompressionOfTheFirstImageInEitherByteOrder)
+{
+    // A directory of one entry, the compression tag, after an 8-byte header.
+    const auto tiff = [](bool big, std::uint16_t compression) {
+        QByteArray bytes = big ? QByteArray::fromHex("4d4d002a00000008"
+                                                     "0001"
+                                                     "0103"
+                                                     "0003"
+                                                     "00000001")
+                               : QByteArray::fromHex("49492a0008000000"
+                                                     "0100"
+                                                     "0301"
+                                                     "0300"
+                                                     "01000000");
+        const char high = char(compression >> 8), low = char(compression & 0xFF);
+        bytes += big ? high : low;
+        bytes += big ? low : high;
+        return bytes + QByteArray(2, '\0');
+    };
+    for (const bool big : {false, true}) {
+        for (const std::uint16_t compression : {1, 5, 7, 34712}) {
+            EXPECT_EQ(layout::tiffCompression(tiff(big, compression)), compression) << big;
+            EXPECT_FALSE(layout::tiffCompression(tiff(big, compression).chopped(5)).has_value());
+        }
+    }
+    EXPECT_FALSE(layout::tiffCompression(QByteArrayLiteral("II*\0\xff\xff\xff\xff")).has_value());
+}
 
 TEST(PictureLoader, ReadsNoFurtherThanTheAllocationLimitWhateverTheSizeSays)
 {

@@ -277,6 +277,22 @@ std::vector<PictureSample> pictureSamples()
                             "ff2c000000000400020000020704"
                             "43711cc51005003b"),
         "gif", "gif", false, picture);
+    QImage gradient(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            gradient.setPixel(x, y, qRgb(x * 4, y * 4, (x ^ y) * 4));
+    const QByteArray jpeg = written(gradient, "jpeg");
+    // Cut inside the scan: Qt's reader fills in the rest.
+    add("JpegCutShort", jpeg.chopped(jpeg.size() / 4), "jpg", "jpeg", true, std::nullopt);
+    samples.back().incomplete = true;
+    add("JpegWithTrailingBytes", jpeg + "trailing", "jpg", "jpeg", true, std::nullopt);
+    // The same GIF, stopping inside the image data.
+    add("GifCutShort",
+        QByteArray::fromHex("47494638396104000200f10000ff000000ff000000ffffff"
+                            "ff2c000000000400020000020704"
+                            "43711c"),
+        "gif", "gif", false, std::nullopt);
+    samples.back().incomplete = true;
     add("Tga", tgaFile(picture), "tga", "tga", false, picture);
     add("TgaWithIdentifier", tgaFile(picture, "Veltrin"), "tga", "tga", false, picture);
     add("TgaNamedBmp", tgaFile(picture), "bmp", "", false, std::nullopt);

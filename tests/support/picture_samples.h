@@ -48,6 +48,7 @@ struct PictureSample
     QByteArray format; // empty: refused
     bool lossy = false;
     std::optional<QImage> shows; // the exact picture, when the format keeps one
+    bool incomplete = false;     // the file stops before its picture does
 };
 std::vector<PictureSample> pictureSamples();
 inline void PrintTo(const PictureSample &sample, std::ostream *os)

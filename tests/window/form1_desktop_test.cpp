@@ -102,6 +102,24 @@ INSTANTIATE_TEST_SUITE_P(
         Advice{Trouble::JpegPicture, 2, {u"JPEG"_s, u"有损压缩"_s, u"BMP 或 PNG"_s}, {}},
         Advice{Trouble::IncompletePicture, 1, {u"运行时错误 '"_s, u"不完整"_s}, {u"有损"_s}}));
 
+TEST_F(Form1Files, AJpegThatStopsEarlyIsCalledIncompleteWhenOpened)
+{
+    encrypt(sample, u"right"_s);
+    save(path(u"picture"_s));
+    const QByteArray jpeg = encoded(QImage(path(u"picture.bmp"_s)), "JPEG");
+    QFile cut(path(u"cut.jpg"_s));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(jpeg.chopped(10)); // the end of the scan and the end-of-image marker
+    cut.close();
+    clickTab(1);
+    dialogs.confirm(cut.fileName());
+    click(u"Command4"_s);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains(u"图片不完整"_s))
+        << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(messages.shown[0].text.contains(u"有损压缩"_s));
+}
+
 // --- keyboard ---
 
 class Form1Keys : public Form1Files
@@ -181,6 +199,12 @@ TEST_F(Form1Test, EveryControlHasAChineseAccessibleName)
     EXPECT_EQ(nameOf(text2()), u"解密显示的内容"_s);
     EXPECT_EQ(nameOf(text3()), u"加密密码"_s);
     EXPECT_EQ(nameOf(text4()), u"解密密码"_s);
+
+    // The outline is decoration: nothing for a screen reader to say.
+    QAccessibleInterface *shape = QAccessible::queryAccessibleInterface(control(u"Shape1"_s));
+    EXPECT_TRUE(nameOf(control(u"Shape1"_s)).isEmpty());
+    EXPECT_EQ(shape->role(), QAccessible::Graphic);
+    EXPECT_TRUE(shape->state().invisible);
 }
 
 // --- pictures in and out ---
