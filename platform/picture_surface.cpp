@@ -47,9 +47,41 @@ PictureSurface::PictureSurface(float widthTwips, float heightTwips, std::int32_t
     resize(outerPixels(widthTwips), outerPixels(heightTwips));
 }
 
+PictureSurface::PictureSurface(const PictureSurface &other)
+    : image_(other.image_), outerWidth_(other.outerWidth_), outerHeight_(other.outerHeight_),
+      background_(other.background_)
+{
+    other.writable_ = false;
+    track();
+}
+
+PictureSurface &PictureSurface::operator=(const PictureSurface &other)
+{
+    if (this != &other) {
+        image_ = other.image_;
+        outerWidth_ = other.outerWidth_;
+        outerHeight_ = other.outerHeight_;
+        background_ = other.background_;
+        other.writable_ = false;
+        track();
+    }
+    return *this;
+}
+
+void PictureSurface::track()
+{
+    // constBits does not detach: a write detaches first (see PSet).
+    pixels_ = const_cast<QRgb *>(reinterpret_cast<const QRgb *>(image_.constBits()));
+    writable_ = false;
+    stride_ = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    width_ = image_.width();
+    height_ = image_.height();
+}
+
 void PictureSurface::Cls()
 {
     image_.fill(toRgb(background_));
+    track();
     changed();
 }
 
@@ -57,18 +89,22 @@ void PictureSurface::PSet(float x, float y, std::int32_t colour)
 {
     const auto px = toPixel(x);
     const auto py = toPixel(y);
-    if (!px || !py || *px >= image_.width() || *py >= image_.height())
+    if (!px || !py || *px >= width_ || *py >= height_)
         return;
-    reinterpret_cast<QRgb *>(image_.scanLine(*py))[*px] = toRgb(colour);
+    if (!writable_) {
+        pixels_ = reinterpret_cast<QRgb *>(image_.bits()); // detaches from any copy
+        writable_ = true;
+    }
+    pixels_[*py * stride_ + *px] = toRgb(colour);
 }
 
 std::int32_t PictureSurface::Point(float x, float y) const
 {
     const auto px = toPixel(x);
     const auto py = toPixel(y);
-    if (!px || !py || *px >= image_.width() || *py >= image_.height())
+    if (!px || !py || *px >= width_ || *py >= height_)
         return -1;
-    const QRgb rgb = reinterpret_cast<const QRgb *>(image_.constScanLine(*py))[*px];
+    const QRgb rgb = pixels_[*py * stride_ + *px];
     return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16);
 }
 
@@ -101,6 +137,7 @@ void PictureSurface::resize(int outerWidth, int outerHeight)
         std::copy_n(reinterpret_cast<const QRgb *>(image_.constScanLine(y)), keepWidth,
                     reinterpret_cast<QRgb *>(resized.scanLine(y)));
     image_ = std::move(resized);
+    track();
     changed();
 }
 
@@ -110,9 +147,12 @@ void PictureSurface::PaintPicture(const QImage &picture, float x, float y)
     const auto py = toPixel(y);
     if (!px || !py || picture.isNull())
         return;
-    QPainter painter(&image_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(*px, *py, picture.convertToFormat(QImage::Format_RGB32));
+    {
+        QPainter painter(&image_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(*px, *py, picture.convertToFormat(QImage::Format_RGB32));
+    }
+    track();
 }
 
 void PictureSurface::Refresh()
@@ -139,6 +179,7 @@ void PictureSurface::setPicture(const std::optional<QImage> &picture)
     }
     outerWidth_ = image_.width() + 2 * border;
     outerHeight_ = image_.height() + 2 * border;
+    track();
     changed();
 }
 

@@ -18,6 +18,8 @@ public:
     static constexpr std::int32_t white = 16777215;
 
     PictureSurface(float widthTwips, float heightTwips, std::int32_t background = white);
+    PictureSurface(const PictureSurface &other);
+    PictureSurface &operator=(const PictureSurface &other);
 
     void Cls() override;
     void PSet(float x, float y, std::int32_t colour) override;
@@ -26,7 +28,11 @@ public:
     float Height() const override { return static_cast<float>(outerHeight_ * 15); }
     void setWidth(float twips) override;
     void setHeight(float twips) override;
-    QImage Image() const override { return image_; }
+    QImage Image() const override
+    {
+        writable_ = false; // the copy shares the pixels until one side writes
+        return image_;
+    }
     void PaintPicture(const QImage &picture, float x, float y) override;
     void Refresh() override;
 
@@ -43,8 +49,16 @@ public:
 private:
     void resize(int outerWidth, int outerHeight);
     void changed();
+    // Takes note of where image_ keeps its pixels, after anything that may
+    // have moved them: reading and writing a cell then costs no call.
+    void track();
 
     QImage image_;
+    mutable QRgb *pixels_ = nullptr;
+    mutable bool writable_ = false; // image_ shares its pixels with no copy
+    qsizetype stride_ = 0;          // pixels from one row to the next
+    int width_ = 0;
+    int height_ = 0;
     int outerWidth_ = 0;
     int outerHeight_ = 0;
     std::int32_t background_;
