@@ -8,6 +8,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QWidget window;
     window.setObjectName(QStringLiteral("Bare"));
+    window.setWindowTitle(QStringLiteral("Bare"));
     window.setFixedSize(384, 373);
     window.show();
     return QApplication::exec();
