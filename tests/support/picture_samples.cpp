@@ -378,7 +378,7 @@ std::optional<bool> definedPixels(const QByteArray &bytes, const QByteArray &for
     for (int y = 0; y < low.height(); ++y) {
         const uchar *l = low.constScanLine(y);
         const uchar *h = high.constScanLine(y);
-        if (std::memcmp(l, h, whole) == 0 && ((l[whole] ^ h[whole]) & lastMask) == 0)
+        if (std::memcmp(l, h, whole) == 0 && (rest == 0 || ((l[whole] ^ h[whole]) & lastMask) == 0))
             continue;
         for (int x = 0; x < low.width(); ++x) {
             const auto at = [&](const QImage &image) {
