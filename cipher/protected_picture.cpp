@@ -85,8 +85,10 @@ std::vector<unsigned char> pictureBytes(const QImage &image, qint64 count)
         const QRgb colour = reinterpret_cast<const QRgb *>(
             rgb.constScanLine(static_cast<int>(pixel / rgb.width())))[pixel % rgb.width()];
         const int channel = static_cast<int>(i % 3);
-        bytes[static_cast<std::size_t>(i)] = static_cast<unsigned char>(
-            channel == 0 ? qRed(colour) : channel == 1 ? qGreen(colour) : qBlue(colour));
+        bytes[static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>(channel == 0   ? qRed(colour)
+                                       : channel == 1 ? qGreen(colour)
+                                                      : qBlue(colour));
     }
     return bytes;
 }
@@ -103,7 +105,8 @@ bool deriveKey(std::array<unsigned char, keyBytes> &key, const QString &password
     const Wiped wipe{utf8};
     return crypto_pwhash(key.data(), key.size(), utf8.constData(),
                          static_cast<unsigned long long>(utf8.size()), salt, cost.opsLimit,
-                         static_cast<std::size_t>(cost.memLimit), crypto_pwhash_ALG_ARGON2ID13) == 0;
+                         static_cast<std::size_t>(cost.memLimit),
+                         crypto_pwhash_ALG_ARGON2ID13) == 0;
 }
 
 } // namespace
@@ -149,8 +152,7 @@ HeaderRead readHeader(const QImage &image, const KdfCost &bound)
     return {header, Failure::None};
 }
 
-Sealed seal(const QString &text, const QString &password, RandomBytes &random,
-            const KdfCost &cost)
+Sealed seal(const QString &text, const QString &password, RandomBytes &random, const KdfCost &cost)
 {
     if (password.isEmpty())
         return {{}, Failure::NeedsPassword};

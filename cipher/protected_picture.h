@@ -42,14 +42,14 @@ constexpr KdfCost defaultCost{3, 256ull << 20};
 
 enum class Failure {
     None,
-    NotProtected,   // no signature: a classic picture, or none of Veltrin's
-    NewerVersion,   // a format version this one does not know
-    TooCostly,      // asks for more passes or memory than this version spends
-    Damaged,        // the layout does not hold: cut short, resized, values out of range
-    NeedsPassword,  // a protected picture is never made or opened without one
-    NotAuthentic,   // a wrong password, or any pixel changed
-    TextTooLong,    // more than the text box holds
-    OutOfMemory,    // Argon2id could not have its memory
+    NotProtected,  // no signature: a classic picture, or none of Veltrin's
+    NewerVersion,  // a format version this one does not know
+    TooCostly,     // asks for more passes or memory than this version spends
+    Damaged,       // the layout does not hold: cut short, resized, values out of range
+    NeedsPassword, // a protected picture is never made or opened without one
+    NotAuthentic,  // a wrong password, or any pixel changed
+    TextTooLong,   // more than the text box holds
+    OutOfMemory,   // Argon2id could not have its memory
 };
 
 // The header as stored; nothing in it depends on the password.

@@ -277,6 +277,34 @@ void CommandButton::paintEvent(QPaintEvent *)
     painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWrapAnywhere, text());
 }
 
+CheckBox::CheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent) {}
+
+void CheckBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QStyle &style = *this->style();
+    const int boxWidth = style.pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+    const int boxHeight = style.pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
+    const int spacing = style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+
+    option.rect = QRect(0, (height() - boxHeight) / 2, boxWidth, boxHeight);
+    style.drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+
+    const QRect area = rect().adjusted(boxWidth + spacing, 0, 0, 0);
+    constexpr int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(area, flags, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = painter.fontMetrics().boundingRect(area, flags, text()).adjusted(-1, 0, 1, 0);
+        style.drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
 Frame::Frame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}
 
 void Frame::paintEvent(QPaintEvent *)
