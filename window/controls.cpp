@@ -9,6 +9,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace veltrin {
@@ -292,7 +294,13 @@ void CheckBox::paintEvent(QPaintEvent *)
     option.rect = QRect(0, (height() - boxHeight) / 2, boxWidth, boxHeight);
     style.drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
 
-    const QRect area = rect().adjusted(boxWidth + spacing, 0, 0, 0);
+    // Lines of even length ("保护" over "文字"), not a full line and a last character.
+    QRect area = rect().adjusted(boxWidth + spacing, 0, 0, 0);
+    const int oneLine = painter.fontMetrics().horizontalAdvance(text());
+    if (oneLine > area.width() && area.width() > 0) {
+        const int lines = (oneLine + area.width() - 1) / area.width();
+        area.setWidth(std::min(area.width(), (oneLine + lines - 1) / lines + 1));
+    }
     constexpr int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
