@@ -3,6 +3,7 @@
 
 #include "console.h"
 #include "phrases.h"
+#include "pictures.h"
 #include "safe_output.h"
 #include "text_input.h"
 #include "window_start.h"
@@ -12,6 +13,7 @@
 #include "encryptor.h"
 #include "picture_io.h"
 #include "picture_surface.h"
+#include "protected_picture.h"
 #include "random_source.h"
 
 #include <QBuffer>
@@ -38,6 +40,23 @@ QByteArray encryptToBmp(const QString &text, const QString &password)
     return bmp.data();
 }
 
+// The picture Save writes after the window makes a protected picture of `text`.
+QByteArray protectToBmp(const QString &text, const QString &password)
+{
+    protectedPicture::SystemRandomBytes random;
+    const protectedPicture::Sealed sealed = protectedPicture::seal(text, password, random);
+    if (sealed.failure != protectedPicture::Failure::None)
+        throw CliError(Usage, describe(sealed.failure));
+    PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
+    PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
+    protectedPicture::show(sealed.image, picture1, picture5);
+
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+    QtPictureWriter::writeBmp(picture5.Image(), bmp);
+    return bmp.data();
+}
+
 } // namespace
 
 EncryptCommand::EncryptCommand()
@@ -45,7 +64,8 @@ EncryptCommand::EncryptCommand()
              QStringLiteral("TEXT_FILE")),
       output_({QStringLiteral("o"), QStringLiteral("output")}, say(phrase::outputOption),
               QStringLiteral("PICTURE")),
-      force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption))
+      force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption)),
+      protect_(QStringLiteral("protect"), say(phrase::protectOption))
 {}
 
 QString EncryptCommand::description() const
@@ -55,7 +75,7 @@ QString EncryptCommand::description() const
 
 QList<QCommandLineOption> EncryptCommand::options() const
 {
-    return password_.options() + QList<QCommandLineOption>{input_, output_, force_};
+    return password_.options() + QList<QCommandLineOption>{protect_, input_, output_, force_};
 }
 
 int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
@@ -72,10 +92,13 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
         throw CliError(Usage, say(phrase::outputExists).arg(output));
 
+    const bool protect = parser.isSet(protect_);
     const QString password = password_.read(parser);
+    if (protect && password.isEmpty())
+        throw CliError(Usage, say(phrase::protectNeedsPassword));
     const ReadBytes read = readBounded(input, textFileLimit);
-    const QString text = prepareText(read.bytes, read.complete, codePage936());
-    const QByteArray bmp = encryptToBmp(text, password);
+    const QString text = prepareText(read.bytes, read.complete, codePage936(), protect);
+    const QByteArray bmp = protect ? protectToBmp(text, password) : encryptToBmp(text, password);
     if (toStandardOutput)
         writeStandardOutput(bmp);
     else
