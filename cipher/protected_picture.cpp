@@ -49,6 +49,7 @@ template <typename Bytes> struct Wiped
     Bytes &bytes;
     ~Wiped() { sodium_memzero(bytes.data(), static_cast<std::size_t>(bytes.size())); }
 };
+template <typename Bytes> Wiped(Bytes &) -> Wiped<Bytes>;
 
 std::uint64_t readLittle(const std::vector<unsigned char> &bytes, int at, int count)
 {
