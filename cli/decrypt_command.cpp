@@ -9,10 +9,32 @@
 #include "code_page.h"
 #include "decryptor.h"
 #include "picture_surface.h"
+#include "protected_picture.h"
 
 #include <optional>
 
 namespace veltrin::cli {
+
+namespace {
+
+int decryptProtected(const QImage &picture, const QString &password, const QString &name, bool crlf)
+{
+    using protectedPicture::Failure;
+    // Refused before any hashing: a picture out of bounds, or no password.
+    protectedPicture::Opened opened{{}, protectedPicture::readHeader(picture).failure};
+    if (opened.failure == Failure::None && password.isEmpty())
+        throw CliError(Usage, say(phrase::protectedNeedsPassword).arg(name));
+    if (opened.failure == Failure::None)
+        opened = protectedPicture::open(picture, password);
+    if (opened.failure != Failure::None)
+        throw CliError(NotDecrypted, describe(opened.failure));
+    if (!crlf)
+        opened.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    writeStandardOutput(opened.text.toUtf8());
+    return Success;
+}
+
+} // namespace
 
 DecryptCommand::DecryptCommand() : crlf_(QStringLiteral("crlf"), say(phrase::crlfOption)) {}
 
@@ -40,6 +62,9 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
 
     PictureSurface picture4(startSize::picture4Width, startSize::picture4Height);
     picture4.setPicture(openPicture(path).image);
+    // The picture's own signature tells the kind, whatever the password.
+    if (protectedPicture::hasSignature(picture4.Image()))
+        return decryptProtected(picture4.Image(), password, inputName(path), parser.isSet(crlf_));
     CipherMembers members = membersAfterFormLoad();
     std::optional<QString> text;
     Decryptor(members, codePage936())

@@ -3,6 +3,7 @@
 
 #include "console.h"
 #include "phrases.h"
+#include "pictures.h"
 #include "safe_output.h"
 #include "text_input.h"
 #include "window_start.h"
@@ -12,6 +13,7 @@
 #include "encryptor.h"
 #include "picture_io.h"
 #include "picture_surface.h"
+#include "protected_picture.h"
 #include "random_source.h"
 
 #include <QBuffer>
@@ -21,14 +23,22 @@ namespace veltrin::cli {
 
 namespace {
 
-// The picture Save would write after the window's first encryption of `text`,
-// as pixels and as the bytes of its BMP file.
+// A picture as Save writes it: its pixels and the bytes of its BMP file.
 struct Encrypted
 {
     QImage picture;
     QByteArray bmp;
 };
 
+Encrypted asBmp(const QImage &picture)
+{
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+    QtPictureWriter::writeBmp(picture, bmp);
+    return {picture, bmp.data()};
+}
+
+// The picture Save would write after the window's first encryption of `text`.
 Encrypted encryptToBmp(const QString &text, const QString &password)
 {
     CipherMembers members = membersAfterFormLoad();
@@ -39,10 +49,20 @@ Encrypted encryptToBmp(const QString &text, const QString &password)
     Encryptor(members, random, codePage936())
         .run({text, password, picture1, picture5, [](bool) {}, [](bool) {}});
 
-    QBuffer bmp;
-    bmp.open(QIODevice::WriteOnly);
-    QtPictureWriter::writeBmp(picture5.Image(), bmp);
-    return {picture5.Image(), bmp.data()};
+    return asBmp(picture5.Image());
+}
+
+// The picture Save writes after the window makes a protected picture of `text`.
+Encrypted protectToBmp(const QString &text, const QString &password)
+{
+    protectedPicture::SystemRandomBytes random;
+    const protectedPicture::Sealed sealed = protectedPicture::seal(text, password, random);
+    if (sealed.failure != protectedPicture::Failure::None)
+        throw CliError(Usage, describe(sealed.failure));
+    PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
+    PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
+    protectedPicture::show(sealed.image, picture1, picture5);
+    return asBmp(picture5.Image());
 }
 
 } // namespace
@@ -52,7 +72,8 @@ EncryptCommand::EncryptCommand()
              QStringLiteral("TEXT_FILE")),
       output_({QStringLiteral("o"), QStringLiteral("output")}, say(phrase::outputOption),
               QStringLiteral("PICTURE")),
-      force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption))
+      force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption)),
+      protect_(QStringLiteral("protect"), say(phrase::protectOption))
 {}
 
 QString EncryptCommand::description() const
@@ -62,7 +83,7 @@ QString EncryptCommand::description() const
 
 QList<QCommandLineOption> EncryptCommand::options() const
 {
-    return password_.options() + QList<QCommandLineOption>{input_, output_, force_};
+    return password_.options() + QList<QCommandLineOption>{protect_, input_, output_, force_};
 }
 
 int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
@@ -79,10 +100,14 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
         throw CliError(Usage, say(phrase::outputExists).arg(output));
 
+    const bool protect = parser.isSet(protect_);
     const QString password = password_.read(parser);
+    if (protect && password.isEmpty())
+        throw CliError(Usage, say(phrase::protectNeedsPassword));
     const ReadBytes read = readBounded(input, textFileLimit);
-    const QString text = prepareText(read.bytes, read.complete, codePage936());
-    const Encrypted encrypted = encryptToBmp(text, password);
+    const QString text = prepareText(read.bytes, read.complete, codePage936(), protect);
+    const Encrypted encrypted =
+        protect ? protectToBmp(text, password) : encryptToBmp(text, password);
     if (toStandardOutput)
         writeStandardOutput(encrypted.bmp);
     else

@@ -6,7 +6,7 @@
 
 namespace veltrin::cli {
 
-// veltrin-cli encrypt [PASSWORD OPTION] [-i TEXT_FILE] -o PICTURE [--force]
+// veltrin-cli encrypt [PASSWORD OPTION] [--protect] [-i TEXT_FILE] -o PICTURE [--force]
 class EncryptCommand final : public Command
 {
 public:
@@ -24,6 +24,7 @@ private:
     QCommandLineOption input_;
     QCommandLineOption output_;
     QCommandLineOption force_;
+    QCommandLineOption protect_;
 };
 
 } // namespace veltrin::cli

@@ -10,6 +10,7 @@
 #include "code_page.h"
 #include "decryptor.h"
 #include "picture_surface.h"
+#include "protected_picture.h"
 #include "runtime_error.h"
 
 namespace veltrin::cli {
@@ -41,6 +42,24 @@ QString incompleteBecause(const PictureSurface &picture)
     return {};
 }
 
+// The header of a protected picture as stored: nothing in it comes from the password.
+QStringList protectedLines(const QImage &picture)
+{
+    const protectedPicture::HeaderRead read = protectedPicture::readHeader(picture);
+    const protectedPicture::Header &header = read.header;
+    QStringList lines{say(phrase::infoKind).arg(say(phrase::kindProtected).arg(header.version))};
+    if (header.version != 0) {
+        lines
+            << say(phrase::infoKdf).arg(header.cost.opsLimit).arg(header.cost.memLimit / 1024)
+            << say(phrase::infoPadded).arg(qint64(header.sealedBytes) - protectedPicture::tagBytes);
+    }
+    lines << say(phrase::infoProblem)
+                 .arg(read.failure == protectedPicture::Failure::None
+                          ? say(phrase::yes)
+                          : say(phrase::noBecause).arg(describe(read.failure)));
+    return lines;
+}
+
 } // namespace
 
 QString InfoCommand::description() const
@@ -58,6 +77,13 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
     PictureSurface picture(startSize::picture4Width, startSize::picture4Height);
     picture.setPicture(openPicture(positional.at(0)).image);
     const QSize size = picture.Image().size();
+    if (protectedPicture::hasSignature(picture.Image())) {
+        const QStringList lines =
+            QStringList{say(phrase::infoSize).arg(size.width()).arg(size.height())} +
+            protectedLines(picture.Image());
+        writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
+        return Success;
+    }
     const QString why = incompleteBecause(picture);
     const QStringList lines{
         say(phrase::infoSize).arg(size.width()).arg(size.height()),

@@ -64,6 +64,12 @@ inline constexpr Phrase inputOption{
 inline constexpr Phrase outputOption{u"Write the picture to PICTURE ('-': standard output).",
                                      u"把图片写到 PICTURE（“-”表示标准输出）。"};
 inline constexpr Phrase forceOption{u"Replace PICTURE if it exists.", u"PICTURE 已存在时替换它。"};
+inline constexpr Phrase protectOption{
+    u"Make a protected picture: the text, UTF-8, truly encrypted with the password "
+    u"(Argon2id and XChaCha20-Poly1305). Needs a password; versions of Veltrin without "
+    u"this cannot open it.",
+    u"生成受保护的图片：文字（UTF-8）用密码真正加密（Argon2id 和 XChaCha20-Poly1305）。"
+    u"必须有密码；没有这项功能的 Veltrin 版本打不开它。"};
 inline constexpr Phrase crlfOption{u"Write each line break as CR LF, exactly as decoded.",
                                    u"换行照解出的原样写成 CR LF。"};
 inline constexpr Phrase pictureArgument{u"The picture ('-': standard input).",
@@ -143,7 +149,35 @@ inline constexpr Phrase noText{u"warning: the picture's header gives no text; th
                                u"wrong",
                                u"警告：图片头部表明没有文字；密码可能不对"};
 
+// Protected pictures
+inline constexpr Phrase protectNeedsPassword{
+    u"--protect needs a password: give -p, --password-file or --ask-password",
+    u"--protect 需要密码：请用 -p、--password-file 或 --ask-password"};
+inline constexpr Phrase protectedNeedsPassword{
+    u"%1 is a protected picture: give its password with -p, --password-file or --ask-password",
+    u"%1 是受保护的图片：请用 -p、--password-file 或 --ask-password 给出它的密码"};
+inline constexpr Phrase notAuthentic{u"wrong password, or the picture has been changed",
+                                     u"密码不对，或者图片被改动过"};
+inline constexpr Phrase damaged{
+    u"the protected picture is incomplete or has been changed (its size or header is wrong)",
+    u"受保护的图片不完整，或者被改动过（尺寸或头部不对）"};
+inline constexpr Phrase tooCostly{
+    u"the picture asks for more key derivation than this version allows (%1 passes, %2 MiB); "
+    u"refused without trying",
+    u"图片要求的密钥计算量超过了这个版本的上限（%1 遍、%2 MiB），没有尝试解密"};
+inline constexpr Phrase newerVersion{
+    u"the protected picture was made by a newer version of Veltrin",
+    u"这张受保护的图片是更新版本的 Veltrin 生成的"};
+inline constexpr Phrase outOfMemory{u"not enough memory for the key derivation (%1 MiB)",
+                                    u"内存不够，无法计算密钥（需要 %1 MiB）"};
+
 // info
+inline constexpr Phrase infoKind{u"kind: %1", u"类型：%1"};
+inline constexpr Phrase kindProtected{u"protected, format version %1", u"受保护，格式版本 %1"};
+inline constexpr Phrase infoKdf{u"key derivation: Argon2id, %1 passes, %2 KiB",
+                                u"密钥派生：Argon2id，%1 遍，%2 KiB"};
+inline constexpr Phrase infoPadded{u"padded text: %1 bytes", u"补齐后的文字：%1 字节"};
+inline constexpr Phrase infoProblem{u"opens with this version: %1", u"这个版本能打开：%1"};
 inline constexpr Phrase infoSize{u"size: %1 x %2 pixels", u"尺寸：%1 x %2 像素"};
 inline constexpr Phrase infoHeader{u"header: %1 %2 %3", u"头部数值：%1 %2 %3"};
 inline constexpr Phrase infoComplete{u"complete cipher picture for the empty password: %1",

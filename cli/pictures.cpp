@@ -85,3 +85,32 @@ QString describe(const RuntimeError &error)
 }
 
 } // namespace veltrin::cli
+
+namespace veltrin::cli {
+
+QString describe(protectedPicture::Failure failure)
+{
+    using protectedPicture::defaultCost;
+    using protectedPicture::Failure;
+    switch (failure) {
+    case Failure::NotAuthentic:
+        return say(phrase::notAuthentic);
+    case Failure::TooCostly:
+        return say(phrase::tooCostly).arg(defaultCost.opsLimit).arg(defaultCost.memLimit >> 20);
+    case Failure::NewerVersion:
+        return say(phrase::newerVersion);
+    case Failure::TextTooLong:
+        return say(phrase::textFarTooLong);
+    case Failure::OutOfMemory:
+        return say(phrase::outOfMemory).arg(defaultCost.memLimit >> 20);
+    case Failure::NeedsPassword:
+        return say(phrase::protectNeedsPassword);
+    case Failure::Damaged:
+    case Failure::NotProtected:
+    case Failure::None:
+        break;
+    }
+    return say(phrase::damaged);
+}
+
+} // namespace veltrin::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "picture_io.h"
+#include "protected_picture.h"
 
 #include <QString>
 
@@ -18,5 +19,8 @@ OpenedPicture openPicture(const QString &path);
 
 // "run-time error <number>: <reason>", for standard error.
 QString describe(const RuntimeError &error);
+
+// Why a protected picture was not made or not decrypted.
+QString describe(protectedPicture::Failure failure);
 
 } // namespace veltrin::cli

@@ -74,7 +74,8 @@ QString withCrLf(const QString &text)
 
 } // namespace
 
-QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage)
+QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage,
+                    bool anyCharacter)
 {
     if (!complete)
         throw CliError(Usage, say(phrase::textFarTooLong));
@@ -95,6 +96,8 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
         throw CliError(Usage, say(phrase::textEmpty));
     if (text.size() > longestText)
         throw CliError(Usage, say(phrase::textTooLong).arg(text.size()));
+    if (anyCharacter)
+        return text;
     if (const auto lacking =
             findCharacter(decoded, [&codePage](char32_t ch) { return !storable(ch, codePage); }))
         throw CliError(

@@ -20,8 +20,10 @@ constexpr qint64 textFileLimit = longestText * 4 + 3;
 // byte-order mark dropped, every line break (LF, CR LF or a lone CR) as CR LF.
 // Refused with CliError(Usage), never cut or changed, when it is not UTF-8,
 // is empty, has more than 12000 characters counted that way, or holds a
-// character that `codePage` cannot store. `complete` is false when the file
+// character that `codePage` cannot store (unless `anyCharacter`, for a
+// protected picture, which stores UTF-8). `complete` is false when the file
 // held more than was read.
-QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage);
+QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage,
+                    bool anyCharacter = false);
 
 } // namespace veltrin::cli

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <span>
 
 namespace veltrin {
 
@@ -13,6 +14,15 @@ public:
     virtual ~RandomSource() = default;
     virtual void seedFromTimer() = 0;
     virtual double next() = 0;
+};
+
+// Unpredictable bytes for salts and nonces; the real one is the cipher's,
+// from libsodium, and tests hand in fixed bytes.
+class RandomBytes
+{
+public:
+    virtual ~RandomBytes() = default;
+    virtual void fill(std::span<unsigned char> bytes) = 0;
 };
 
 class SystemRandomSource final : public RandomSource

@@ -37,4 +37,9 @@ text=$'Veltrin 加密解密\nsecond line'
 printf '%s' "$text" | cli encrypt -p Pass1234 -o "$unpacked/trip.bmp"
 [[ "$(cli decrypt -p Pass1234 "$unpacked/trip.bmp")" == "$text" ]] ||
     { echo "The unpacked veltrin-cli did not give the text back" >&2; exit 1; }
-echo "Package: $deb ($version, round trip passed)"
+printf '%s' "$text" | cli encrypt --protect -p Pass1234 -o "$unpacked/protected.bmp"
+[[ "$(cli decrypt -p Pass1234 "$unpacked/protected.bmp")" == "$text" ]] ||
+    { echo "The unpacked veltrin-cli did not open its protected picture" >&2; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q 'libsodium23' ||
+    { echo "The package does not depend on libsodium23" >&2; exit 1; }
+echo "Package: $deb ($version, round trips passed)"

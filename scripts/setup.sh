@@ -15,6 +15,7 @@ packages=(
     qt6-image-formats-plugins # pictures in further formats (WebP, TIFF, ...)
     qt6-translations-l10n     # Qt's own texts in Chinese (dialogs, veltrin-cli's help)
     fonts-wqy-zenhei          # a CJK font, so the Chinese window renders on a bare machine
+    libsodium-dev             # Argon2id and XChaCha20-Poly1305 for the protected picture
 )
 for option in "$@"; do
     case "$option" in

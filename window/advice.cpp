@@ -87,6 +87,52 @@ QString nothingDecryptedText(const ErrorSituation &situation)
     return decryptAdvice(0, situation);
 }
 
+QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation)
+{
+    using protectedPicture::Failure;
+    const bool decrypting = situation.attempt != Attempt::Other;
+    QString text;
+    switch (failure) {
+    case Failure::NeedsPassword:
+        text = decrypting ? u"这是一张受保护的图片，要有密码才能解开：请在“解密密码”里输入"
+                            "加密时用的密码。"_s
+                          : u"受保护的图片必须设密码：请在“加密密码”里输入密码（最多 20 个字母"
+                            "和数字，越长越难猜），再按“加密”。"_s;
+        break;
+    case Failure::NotAuthentic:
+        text = u"密码不对，或者图片被改动过，没有解出文字。\n\n请输入加密时用的密码，大小写要一致；"
+               "并打开 Veltrin 保存的原始 BMP 或 PNG 图片。"_s;
+        break;
+    case Failure::Damaged:
+        text = u"这张受保护的图片不完整，或者被改动过（尺寸或头部不对），没有解出文字。\n\n"
+               "请打开 Veltrin 保存的原始 BMP 或 PNG 图片。"_s;
+        break;
+    case Failure::TooCostly:
+        text = u"这张图片要求的密钥计算量超过了这个版本的上限（%1 遍、%2 MiB），"
+               "为了不让窗口卡住，没有解密。它可能被改动过。"_s
+                   .arg(protectedPicture::defaultCost.opsLimit)
+                   .arg(protectedPicture::defaultCost.memLimit >> 20);
+        break;
+    case Failure::NewerVersion:
+        text = u"这张受保护的图片是更新版本的 Veltrin 生成的，这个版本打不开。请用新版本解密。"_s;
+        break;
+    case Failure::TextTooLong:
+        text = u"文字超过 12000 个字符，无法加密。"_s;
+        break;
+    case Failure::OutOfMemory:
+        text = u"内存不够：受保护的图片要用 %1 MiB 内存计算密钥。请关闭一些程序后再试。"_s.arg(
+            protectedPicture::defaultCost.memLimit >> 20);
+        break;
+    case Failure::NotProtected:
+    case Failure::None:
+        break;
+    }
+    if (!situation.lossyFormat.isEmpty() &&
+        (failure == Failure::NotAuthentic || failure == Failure::Damaged))
+        text += u"\n\n"_s + lossyPictureText(u"这张图片"_s, situation.lossyFormat);
+    return text;
+}
+
 QString lossyPictureText(const QString &subject, const QByteArray &format)
 {
     return u"%1是 %2 格式的图片，用的是有损压缩。\n\n"

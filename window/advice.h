@@ -2,6 +2,7 @@
 #pragma once
 
 #include "picture_io.h"
+#include "protected_picture.h"
 #include "runtime_error.h"
 
 #include <QByteArray>
@@ -30,6 +31,9 @@ QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situat
 // A decrypt that gave no text at all: a Veltrin picture always holds some, so
 // the password or the picture is wrong, as for a run-time error.
 QString nothingDecryptedText(const ErrorSituation &situation);
+
+// Why a protected picture was not made (an empty situation) or not decrypted.
+QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation);
 
 // The warning for a picture whose pixels lossy compression has changed.
 // `subject` names the picture ("“photo.jpg”", "这张图片").

@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace veltrin {
@@ -314,6 +316,40 @@ void CommandButton::paintEvent(QPaintEvent *)
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWrapAnywhere, text());
+}
+
+CheckBox::CheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent) {}
+
+void CheckBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QStyle &style = *this->style();
+    const int boxWidth = style.pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+    const int boxHeight = style.pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
+    const int spacing = style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+
+    option.rect = QRect(0, (height() - boxHeight) / 2, boxWidth, boxHeight);
+    style.drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+
+    // Lines of even length ("保护" over "文字"), not a full line and a last character.
+    QRect area = rect().adjusted(boxWidth + spacing, 0, 0, 0);
+    const int oneLine = painter.fontMetrics().horizontalAdvance(text());
+    if (oneLine > area.width() && area.width() > 0) {
+        const int lines = (oneLine + area.width() - 1) / area.width();
+        area.setWidth(std::min(area.width(), (oneLine + lines - 1) / lines + 1));
+    }
+    constexpr int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(area, flags, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = painter.fontMetrics().boundingRect(area, flags, text()).adjusted(-1, 0, 1, 0);
+        style.drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 Frame::Frame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}

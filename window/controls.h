@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,20 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+};
+
+// A check box whose caption wraps onto further lines beside the box when it
+// is too wide, and which takes clicks anywhere on itself.
+class CheckBox final : public QCheckBox
+{
+    Q_OBJECT
+
+public:
+    CheckBox(const QString &caption, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
 };
 
 // A frame whose children are placed from its top-left corner, caption on its top edge.

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
+#include "busy_work.h"
 #include "cipher_picture.h"
 #include "code_page.h"
 #include "decryptor.h"
 #include "encryptor.h"
 #include "fonts.h"
 #include "picture_data.h"
+#include "protected_picture.h"
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
@@ -154,6 +156,8 @@ void Form1::createControls()
     Shape1->lower();
     Label2[1] = place(new Label(u"解密"_s, this), element(u"Label2", 1), {240, 720, 900, 435, 17});
     Label2[0] = place(new Label(u"加密"_s, this), element(u"Label2", 0), {240, 240, 960, 495, 16});
+    // In the free space of the left column, after every other control in tab order.
+    Check1 = place(new CheckBox(u"保护文字"_s, this), u"Check1"_s, {240, 1320, 900, 450, 29});
 
     for (Label *tab : Label2) {
         tab->setFont(tabFont());
@@ -200,10 +204,14 @@ void Form1::describeControls()
     for (PictureBox *picture : {Picture2, Picture4})
         picture->setAccessibleDescription(u"打开的图片，右键菜单可粘贴图片"_s);
 
-    // The key is only the sum of the password's character codes.
-    const QString honest = u"密码只会改变图片的颜色，并不能保护文字，请不要用 Veltrin 保存机密。"_s;
-    Text3->setToolTip(honest);
-    Text4->setToolTip(honest);
+    // The classic key is only the sum of the password's character codes.
+    Text3->setToolTip(u"不勾选“保护文字”时，密码只会改变图片的颜色，并不能保护文字。"
+                      "要保护文字，请勾选左边的“保护文字”，并设一个不容易猜到的密码。"_s);
+    Text4->setToolTip(u"受保护的图片要输入加密时用的密码才能解开。"
+                      "普通图片的密码只会改变颜色，并不能保护文字。"_s);
+    Check1->setToolTip(u"勾选后，文字用密码真正加密（Argon2id 和 XChaCha20-Poly1305），"
+                       "没有密码谁也读不出来；忘了密码就无法找回。"
+                       "没有这项功能的 Veltrin 版本打不开这样的图片。"_s);
 }
 
 void Form1::addPictureActions()
@@ -261,6 +269,8 @@ void Form1::setTabOrder()
 
 void Form1::dispatch(const std::function<void()> &handler, Attempt attempt)
 {
+    if (busy())
+        return;
     try {
         handler();
     } catch (const RuntimeError &error) {
@@ -421,6 +431,7 @@ void Form1::Label2_Click(std::int16_t Index)
     (encrypt ? Frame2[0] : Frame1[0])->setVisible(false);
     (encrypt ? Frame1[0] : Frame2[0])->setVisible(true);
     Label6->setVisible(encrypt);
+    Check1->setVisible(encrypt);
     Label2[0]->setBorderStyle(encrypt ? 1 : 0);
     Label2[1]->setBorderStyle(encrypt ? 0 : 1);
 }
@@ -454,6 +465,10 @@ void Form1::防止输入中文(TextBox &文本框Name)
 
 void Form1::Command1_Click()
 {
+    if (Check1->isChecked()) {
+        encryptProtected();
+        return;
+    }
     Encryptor encryptor(m_, services_.random, services_.codePage);
     encryptor.run({Text1->Text(), Text3->Text(), Picture1->surface(), Picture5->surface(),
                    [this](bool on) { Label2[1]->setEnabled(on); },
@@ -475,8 +490,51 @@ void Form1::Command6_Click()
     }
 }
 
+void Form1::encryptProtected()
+{
+    const QString text = Text1->Text();
+    if (text.isEmpty())
+        return;
+    const QString password = Text3->Text();
+    protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
+    if (!password.isEmpty()) {
+        runWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
+            sealed = protectedPicture::seal(text, password, services_.randomBytes);
+        });
+    }
+    if (sealed.failure != protectedPicture::Failure::None) {
+        services_.messages.show(protectedFailureText(sealed.failure, {}), windowTitle(),
+                                MessageBox::Exclamation);
+        return;
+    }
+    protectedPicture::show(sealed.image, Picture1->surface(), Picture5->surface());
+}
+
+bool Form1::decryptProtected(const QImage &picture, Attempt attempt)
+{
+    const QString password = Text4->Text();
+    // Refused before any hashing: a picture out of bounds, or no password.
+    protectedPicture::Opened opened{{}, protectedPicture::readHeader(picture).failure};
+    if (opened.failure == protectedPicture::Failure::None && password.isEmpty())
+        opened.failure = protectedPicture::Failure::NeedsPassword;
+    if (opened.failure == protectedPicture::Failure::None) {
+        runWhileBusy({Frame2[0], Label2[0]},
+                     [&] { opened = protectedPicture::open(picture, password); });
+    }
+    if (opened.failure != protectedPicture::Failure::None) {
+        services_.messages.show(protectedFailureText(opened.failure, situation(attempt)),
+                                windowTitle(), MessageBox::Exclamation);
+        return false;
+    }
+    Text2->setText(opened.text);
+    return true;
+}
+
 bool Form1::decryptFrom(const Surface &source, Attempt attempt)
 {
+    // The picture's own signature tells the kind, whatever the password.
+    if (protectedPicture::hasSignature(source.Image()))
+        return decryptProtected(source.Image(), attempt);
     bool nothing = false;
     Decryptor decryptor(m_, services_.codePage);
     decryptor.run({Text4->Text(), source,

@@ -20,6 +20,7 @@ class FileDialogs;
 class MessageBox;
 class PictureLoader;
 class PictureWriter;
+class RandomBytes;
 class RandomSource;
 class TickCounter;
 
@@ -27,6 +28,7 @@ class TickCounter;
 struct Form1Services
 {
     RandomSource &random;
+    RandomBytes &randomBytes; // salts and nonces of protected pictures
     const CodePage &codePage;
     MessageBox &messages;
     FileDialogs &dialogs;
@@ -86,6 +88,9 @@ private:
     // Decrypts `source` into Text2; false when that gave no text at all, which
     // the user has been told.
     bool decryptFrom(const Surface &source, Attempt attempt);
+    // Encrypt and decrypt when the picture is, or is to be, protected.
+    void encryptProtected();
+    bool decryptProtected(const QImage &picture, Attempt attempt);
     ErrorSituation situation(Attempt attempt) const;
     // What a click on the tab label does, when the label takes clicks.
     void clickTab(int index);
@@ -129,6 +134,7 @@ private:
     Label *Label4 = nullptr;
     Label *Label6 = nullptr;
     Shape *Shape1 = nullptr;
+    CheckBox *Check1 = nullptr;
 };
 
 } // namespace veltrin

@@ -3,6 +3,7 @@
 
 #include "form1.h"
 #include "picture_io.h"
+#include "protected_picture.h"
 #include "qt_file_dialogs.h"
 #include "qt_message_box.h"
 #include "random_source.h"
@@ -18,6 +19,7 @@ public:
 
 private:
     SystemRandomSource random_;
+    protectedPicture::SystemRandomBytes randomBytes_;
     QtMessageBox messages_;
     QtFileDialogs dialogs_;
     SystemTickCounter clock_;

@@ -66,8 +66,8 @@ public:
     {
         for (int i = 0; i < 16; ++i)
             random_.push(0.25);
-        form_ = std::make_unique<Form1>(
-            Form1Services{random_, codePage936(), messages_, dialogs_, clock_, loader_, writer_});
+        form_ = std::make_unique<Form1>(Form1Services{
+            random_, randomBytes_, codePage936(), messages_, dialogs_, clock_, loader_, writer_});
         form_->show();
         form_->Label2_Click(1);
         text2_ = form_->findChild<MultiLineTextBox *>(u"Text2"_s);
@@ -122,6 +122,7 @@ private:
     }
 
     ScriptedRandom random_;
+    SequenceRandomBytes randomBytes_;
     RecordingMessageBox messages_;
     FakeTickCounter clock_;
     ScriptedFileDialogs dialogs_{clock_};

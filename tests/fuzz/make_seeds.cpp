@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fuzzer's seed corpus: every file of the public image suites and
-// every picture file the tests write, each behind the byte that picks its
-// suffix.
+// every picture file the tests write, and the picture files named after the
+// corpora folder (the protected picture's reference), each behind the byte
+// that picks its suffix.
 #include "fuzz_suffixes.h"
 #include "picture_samples.h"
 
@@ -27,8 +28,8 @@ bool writeSeed(const QDir &out, const QString &name, const QString &suffix, cons
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <seed folder> <corpora folder>\n", argv[0]);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <seed folder> <corpora folder> [picture...]\n", argv[0]);
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -54,6 +55,13 @@ int main(int argc, char **argv)
                      argv[2]);
     for (const veltrin::testing::PictureSample &sample : veltrin::testing::pictureSamples())
         written += writeSeed(out, QString::fromStdString(sample.name), sample.suffix, sample.bytes);
+    for (int i = 3; i < argc; ++i) {
+        const QFileInfo info(QString::fromLocal8Bit(argv[i]));
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        written += writeSeed(out, info.fileName(), info.suffix(), file.readAll());
+    }
     std::printf("%d seeds in %s\n", written, argv[1]);
     return 0;
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target over what Open and the Decrypt button do with a file: load
 // it, show it on the opened-picture surface, decrypt it with and without a
-// password, catching run-time errors as the window does. The first byte of
-// an input picks the file name's suffix, the rest is the file.
+// password, catching run-time errors as the window does, and open it as a
+// protected picture. The first byte of an input picks the file name's suffix,
+// the rest is the file.
 #include "cipher_members.h"
 #include "code_page.h"
 #include "decryptor.h"
@@ -11,6 +12,7 @@
 #include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
+#include "protected_picture.h"
 #include "runtime_error.h"
 
 #include <QByteArray>
@@ -53,6 +55,20 @@ void decrypt(const Surface &source, const QString &password)
     }
 }
 
+// The window's path for a protected picture, with a bound cheap enough for
+// millions of runs; the reference picture (2 passes over 64 KiB) is within it.
+void openProtected(const QImage &image)
+{
+    using namespace protectedPicture;
+    constexpr KdfCost fuzzBound{2, 64 * 1024};
+    const HeaderRead read = readHeader(image, fuzzBound);
+    const Opened opened = open(image, QStringLiteral("Veltrin2026"), fuzzBound);
+    if (opened.failure == Failure::None && read.failure != Failure::None) {
+        std::fprintf(stderr, "opened a protected picture whose header is refused\n");
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -84,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     picture4.setPicture(load.picture->image);
     decrypt(picture4, QString());
     decrypt(picture4, QStringLiteral("Zz9"));
+    openProtected(picture4.Image());
     return 0;
 }

@@ -31,6 +31,18 @@ private:
     std::deque<double> values_;
 };
 
+// Counts up from `next`, one byte at a time, so every salt and nonce is known.
+class SequenceRandomBytes final : public RandomBytes
+{
+public:
+    void fill(std::span<unsigned char> bytes) override
+    {
+        for (unsigned char &byte : bytes)
+            byte = next++;
+    }
+    unsigned char next = 0;
+};
+
 // A clock that moves only when the test says so, or by a fixed step per reading.
 class FakeTickCounter final : public TickCounter
 {

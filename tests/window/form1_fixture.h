@@ -29,8 +29,8 @@ protected:
     {
         for (int i = 0; i < 64; ++i)
             random.push((i % 7) / 7.0);
-        form = std::make_unique<Form1>(
-            Form1Services{random, codePage936(), messages, dialogs, clock, loader, writer});
+        form = std::make_unique<Form1>(Form1Services{random, randomBytes, codePage936(), messages,
+                                                     dialogs, clock, loader, writer});
         form->show();
         // Keyboard focus needs an active window, also offscreen.
         QApplication::setActiveWindow(form.get());
@@ -71,6 +71,7 @@ protected:
     }
 
     ScriptedRandom random;
+    SequenceRandomBytes randomBytes;
     RecordingMessageBox messages;
     FakeTickCounter clock;
     ScriptedFileDialogs dialogs{clock};

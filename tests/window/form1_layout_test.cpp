@@ -49,6 +49,7 @@ const ControlPlace layout[] = {
     {u"Shape1", u"Form1", 120, 120, 5535, 5415, -1, false},
     {u"Label2(1)", u"Form1", 240, 720, 900, 435, 17, true},
     {u"Label2(0)", u"Form1", 240, 240, 960, 495, 16, true},
+    {u"Check1", u"Form1", 240, 1320, 900, 450, 29, false},
 };
 
 class Form1Layout : public Form1Test, public ::testing::WithParamInterface<ControlPlace>

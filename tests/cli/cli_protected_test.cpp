@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// veltrin-cli with protected pictures, as a real process.
+#include "cli_runner.h"
+
+#include "qt_printers.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin::testing {
+namespace {
+
+class CliProtected : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    CliRun encrypt(const QString &textFile, const QStringList &password)
+    {
+        return runCli(QStringList{u"encrypt"_s, u"--protect"_s, u"-i"_s, path(textFile), u"-o"_s,
+                                  path(u"p.bmp"_s), u"-f"_s} +
+                      password);
+    }
+    CliRun decrypt(const QString &picture, const QStringList &password)
+    {
+        return runCli(QStringList{u"decrypt"_s, path(picture)} + password);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(CliProtected, TextsComeBack)
+{
+    const QString texts[] = {
+        u"a"_s,
+        u"abc"_s,
+        QString(12000, u'齄'),
+        u"加密解密，你好"_s,
+        u"😀 emoji, 한글"_s,
+        u"第一行\r\n\r\nline 3\r\n"_s,
+    };
+    for (const QString &text : texts) {
+        write(u"t.txt"_s, unixText(text));
+        const CliRun made = encrypt(u"t.txt"_s, {u"-p"_s, u"Pass9"_s});
+        ASSERT_EQ(made.status, 0) << made.err.toStdString();
+        const CliRun back = decrypt(u"p.bmp"_s, {u"-p"_s, u"Pass9"_s});
+        EXPECT_EQ(back.status, 0) << back.err.toStdString();
+        EXPECT_EQ(back.out, unixText(text));
+    }
+}
+
+TEST_F(CliProtected, RefusalsSayWhyWithTheirStatus)
+{
+    write(u"t.txt"_s, "secret\n");
+    write(u"pw.txt"_s, "Right1\n");
+    // Without a password nothing is written.
+    for (const QStringList &none : {QStringList{}, QStringList{u"-p"_s, u""_s}}) {
+        const CliRun refused = encrypt(u"t.txt"_s, none);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_TRUE(refused.err.contains(u"--protect needs a password"_s))
+            << refused.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path(u"p.bmp"_s)));
+    }
+    ASSERT_EQ(encrypt(u"t.txt"_s, {u"--password-file"_s, path(u"pw.txt"_s)}).status, 0);
+    QImage changed(path(u"p.bmp"_s));
+    changed.setPixel(10, 10, changed.pixel(10, 10) ^ 0x000100);
+    ASSERT_TRUE(changed.save(path(u"changed.png"_s)));
+
+    struct Case
+    {
+        QString picture;
+        QStringList password;
+        int status;
+        QString says;
+    };
+    const Case cases[] = {
+        {u"p.bmp"_s, {u"-p"_s, u"Right1"_s}, 0, {}},
+        {u"p.bmp"_s,
+         {u"-p"_s, u"Wrong1"_s},
+         1,
+         u"wrong password, or the picture has been changed"_s},
+        {u"changed.png"_s, {u"-p"_s, u"Right1"_s}, 1, u"has been changed"_s},
+        {u"p.bmp"_s, {}, 2, u"is a protected picture: give its password"_s},
+    };
+    for (const Case &c : cases) {
+        const CliRun result = decrypt(c.picture, c.password);
+        EXPECT_EQ(result.status, c.status) << c.picture.toStdString();
+        EXPECT_TRUE(result.err.contains(c.says)) << result.err.toStdString();
+        EXPECT_EQ(result.out, c.status == 0 ? QByteArray("secret\n") : QByteArray());
+    }
+}
+
+TEST_F(CliProtected, InfoTellsTheKindAndCostButNothingOfThePassword)
+{
+    write(u"t.txt"_s, QByteArray(300, 'x'));
+    ASSERT_EQ(encrypt(u"t.txt"_s, {u"-p"_s, u"Pw1"_s}).status, 0);
+    const CliRun info = runCli({u"info"_s, path(u"p.bmp"_s)});
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(QString::fromUtf8(info.out), u"size: 15 x 14 pixels\n"
+                                           "kind: protected, format version 1\n"
+                                           "key derivation: Argon2id, 3 passes, 262144 KiB\n"
+                                           "padded text: 512 bytes\n"
+                                           "opens with this version: yes\n"_s);
+}
+
+} // namespace
+} // namespace veltrin::testing

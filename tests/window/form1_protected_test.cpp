@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "form1_fixture.h"
+
+#include "protected_picture.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin::testing {
+namespace {
+
+const QString wrongOrChanged = u"密码不对，或者图片被改动过"_s;
+
+class Form1Protected : public Form1Files
+{
+protected:
+    QCheckBox *check1() const { return control<QCheckBox>(u"Check1"_s); }
+    void encryptProtected(const QString &text, const QString &password)
+    {
+        clickTab(0);
+        check1()->setChecked(true);
+        encrypt(text, password);
+    }
+    QString decryptDrawn(const QString &password)
+    {
+        clickTab(1);
+        text4()->setText(password);
+        click(u"Command2"_s);
+        return text2()->Text();
+    }
+    QString lastMessage() const
+    {
+        return messages.shown.empty() ? QString() : messages.shown.back().text;
+    }
+};
+
+TEST_F(Form1Protected, Check1StartsUncheckedAndGoesWithTheEncryptPage)
+{
+    EXPECT_FALSE(check1()->isChecked());
+    EXPECT_EQ(check1()->text(), u"保护文字"_s);
+    EXPECT_TRUE(check1()->toolTip().contains(u"无法找回"_s));
+    for (int tab : {1, 0, 1}) {
+        clickTab(tab);
+        EXPECT_EQ(check1()->isVisible(), tab == 0);
+        EXPECT_EQ(check1()->isVisible(), control(u"Label6"_s)->isVisible());
+    }
+    // It takes clicks on its caption too, where the caption wraps.
+    clickTab(0);
+    QTest::mouseClick(check1(), Qt::LeftButton, {}, QPoint(check1()->width() - 3, 5));
+    EXPECT_TRUE(check1()->isChecked());
+}
+
+TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
+{
+    const QString texts[] = {
+        u"a"_s,
+        u"abc"_s,
+        QString(12000, u'齄'),
+        u"加密解密，你好"_s,
+        u"😀 emoji"_s,
+        u"第一行\r\n\r\nline 3\r\n"_s,
+    };
+    for (const QString &text : texts) {
+        messages.shown.clear();
+        encryptProtected(text, u"Pass9"_s);
+        EXPECT_TRUE(protectedPicture::hasSignature(drawn()));
+        EXPECT_EQ(decryptDrawn(u"Pass9"_s), text);
+        EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
+    }
+    // Saved, opened and decrypted, as a classic picture is.
+    save(path(u"protected.bmp"_s));
+    text2()->setText(QString());
+    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), u"Pass9"_s), texts[5]);
+}
+
+TEST_F(Form1Protected, WrongPasswordOrChangedPictureLosesNothing)
+{
+    encryptProtected(u"秘密 secret"_s, u"Right1"_s);
+    save(path(u"p.bmp"_s));
+    QImage changed = drawn();
+    changed.setPixel(5, 5, changed.pixel(5, 5) ^ 0x010000);
+    ASSERT_TRUE(changed.save(path(u"changed.bmp"_s)));
+    QImage cut = drawn().copy(0, 0, drawn().width(), drawn().height() - 1);
+    ASSERT_TRUE(cut.save(path(u"cut.png"_s)));
+
+    struct Attempt
+    {
+        QString file;
+        QString password;
+        QString says;
+    };
+    const Attempt attempts[] = {
+        {u"p.bmp"_s, u"Wrong1"_s, wrongOrChanged},
+        {u"changed.bmp"_s, u"Right1"_s, wrongOrChanged},
+        {u"cut.png"_s, u"Right1"_s, u"不完整"_s},
+        {u"p.bmp"_s, u""_s, u"要有密码"_s},
+    };
+    for (const Attempt &attempt : attempts) {
+        text2()->setText(u"kept"_s);
+        messages.shown.clear();
+        EXPECT_EQ(openAndDecrypt(path(attempt.file), attempt.password), u"kept"_s);
+        ASSERT_EQ(messages.shown.size(), 1u) << attempt.file.toStdString();
+        EXPECT_TRUE(lastMessage().contains(attempt.says)) << lastMessage().toStdString();
+        EXPECT_EQ(text4()->Text(), attempt.password);
+        EXPECT_TRUE(control(u"Frame2(0)"_s)->isEnabled());
+    }
+    EXPECT_EQ(text1()->Text(), u"秘密 secret"_s);
+    // The picture drawn a moment ago, with a wrong password.
+    EXPECT_EQ(decryptDrawn(u"Wrong2"_s), u"kept"_s);
+    EXPECT_TRUE(lastMessage().contains(wrongOrChanged));
+}
+
+TEST_F(Form1Protected, HostileCostIsRefusedAtOnce)
+{
+    encryptProtected(u"x"_s, u"pw"_s);
+    QImage hostile = drawn();
+    // Passes are bytes 13 to 16, little-endian: 1000 = 0x3E8 puts E8 in the
+    // green and 03 in the blue of pixel 4.
+    hostile.setPixel(4, 0, (hostile.pixel(4, 0) & 0xFFFF0000) | 0xE803);
+    ASSERT_TRUE(hostile.save(path(u"hostile.png"_s)));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(openAndDecrypt(path(u"hostile.png"_s), u"pw"_s).isEmpty());
+    EXPECT_LT(timer.elapsed(), 200);
+    EXPECT_TRUE(lastMessage().contains(u"上限"_s)) << lastMessage().toStdString();
+}
+
+TEST_F(Form1Protected, EmptyPasswordDrawsNothingAndSaysWhy)
+{
+    encrypt(u"classic"_s, u""_s);
+    const QImage classic = drawn();
+    encryptProtected(u"secret"_s, u""_s);
+    EXPECT_EQ(drawn(), classic);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(u"必须设密码"_s));
+    EXPECT_EQ(randomBytes.next, 0);
+    // A classic picture still decrypts the classic way while Check1 is checked.
+    EXPECT_EQ(decryptDrawn(u""_s), u"classic"_s);
+}
+
+TEST_F(Form1Protected, WindowStaysPaintedAndIgnoresClicksWhileTheKeyIsDerived)
+{
+    bool sawBusy = false;
+    bool frameDisabled = false;
+    QTimer::singleShot(30, form.get(), [&] {
+        sawBusy = QApplication::overrideCursor() &&
+                  QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        frameDisabled = !control(u"Frame1(0)"_s)->isEnabled();
+        clickTab(1); // dropped
+    });
+    encryptProtected(u"busy"_s, u"pw"_s);
+    EXPECT_TRUE(sawBusy);
+    EXPECT_TRUE(frameDisabled);
+    EXPECT_FALSE(onDecryptPage());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());
+}
+
+} // namespace
+} // namespace veltrin::testing
