@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "console.h"
 #include "phrases.h"
+#include "standard_streams.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -18,6 +19,7 @@ int runCommandLine(int &argc, char **argv)
 {
     // Core only: no display, no platform plugin.
     QCoreApplication app(argc, argv);
+    useBinaryStandardStreams();
     QCoreApplication::setApplicationName(QStringLiteral("veltrin-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELTRIN_VERSION));
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_error_text.h"
 
+#include "system_error.h"
+
 #include <QFileInfo>
 
 #include <cerrno>
@@ -46,7 +48,7 @@ QString fileErrorText(int systemError, QFileDevice::FileError kind)
     case EIO:
         return u"读写磁盘时出错"_s;
     default:
-        return u"系统错误 %1"_s.arg(systemError);
+        return otherSystemErrorText(systemError);
     }
     switch (kind) {
     case QFileDevice::ResourceError:

@@ -4,6 +4,7 @@
 #include "file_error_text.h"
 #include "picture_layout.h"
 #include "runtime_error.h"
+#include "system_error.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 
 namespace veltrin {
@@ -330,12 +330,12 @@ void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
 {
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
-    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. errno
+    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. The system's error
     // right after the failing call says why; Qt's own reason is English.
     QImageWriter writer(&device, "bmp");
-    errno = 0;
+    clearSystemError();
     if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        const int error = errno;
+        const int error = lastSystemError();
         const auto *file = qobject_cast<const QFileDevice *>(&device);
         const bool failed = file && file->error() != QFileDevice::NoError;
         const bool full = failed && file->error() == QFileDevice::ResourceError;
@@ -351,9 +351,9 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
     QSaveFile file(path);
-    errno = 0;
+    clearSystemError();
     if (!file.open(QIODevice::WriteOnly)) {
-        const int error = errno;
+        const int error = lastSystemError();
         throw RuntimeError(
             PathFileAccessError,
             QStringLiteral("路径/文件访问错误：%1").arg(writeErrorText(path, error, file.error())));
@@ -364,9 +364,9 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
         file.cancelWriting();
         throw;
     }
-    errno = 0;
+    clearSystemError();
     if (!file.commit()) {
-        const int error = errno;
+        const int error = lastSystemError();
         const bool full = file.error() == QFileDevice::ResourceError;
         throw RuntimeError(
             full ? DiskFull : PathFileAccessError,

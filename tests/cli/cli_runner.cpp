@@ -3,6 +3,12 @@
 
 #include <QProcess>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace veltrin::testing {
@@ -21,9 +27,21 @@ CliRun runCli(const QStringList &arguments, const CliOptions &options)
     process.setProcessEnvironment(environment);
     if (!options.folder.isEmpty())
         process.setWorkingDirectory(options.folder);
-    if (options.inChild)
-        process.setChildProcessModifier(options.inChild);
-    process.start(QStringLiteral(VELTRIN_CLI), arguments);
+    if (options.withoutTerminal) {
+#ifdef _WIN32
+        process.setCreateProcessArgumentsModifier(
+            [](QProcess::CreateProcessArguments *start) { start->flags |= DETACHED_PROCESS; });
+#else
+        process.setChildProcessModifier([] { setsid(); });
+#endif
+    }
+    QString program = qEnvironmentVariable("VELTRIN_TEST_CLI", QStringLiteral(VELTRIN_CLI));
+    QStringList programArguments = arguments;
+    if (const QString runner = qEnvironmentVariable("VELTRIN_TEST_CLI_RUNNER"); !runner.isEmpty()) {
+        programArguments.prepend(program);
+        program = runner;
+    }
+    process.start(program, programArguments);
     if (!process.waitForStarted()) {
         ADD_FAILURE() << "veltrin-cli did not start";
         return {};
