@@ -28,8 +28,7 @@ void writeStandardOutput(const QByteArray &bytes)
     case ConsoleWrite::Written:
         return;
     case ConsoleWrite::Failed:
-        throw CliError(Usage,
-                       say(phrase::cannotWrite).arg(say(phrase::standardOutput), QString()));
+        throw CliError(Usage, say(phrase::cannotWrite).arg(say(phrase::standardOutput), QString()));
     case ConsoleWrite::NotConsole:
         break;
     }

@@ -16,9 +16,9 @@ namespace {
 
 [[noreturn]] void cannotWrite(const QString &path, DWORD error)
 {
-    throw CliError(Usage, say(phrase::cannotWrite)
-                              .arg(QDir::toNativeSeparators(path),
-                                   qt_error_string(static_cast<int>(error))));
+    throw CliError(
+        Usage, say(phrase::cannotWrite)
+                   .arg(QDir::toNativeSeparators(path), qt_error_string(static_cast<int>(error))));
 }
 
 const wchar_t *wide(const QString &path)

@@ -29,8 +29,10 @@ QString fileErrorText(int systemError, QFileDevice::FileError kind)
         return u"磁盘或文件系统是只读的"_s;
     case ENOSPC:
         return u"磁盘空间不足"_s;
+#ifdef EDQUOT // not in Windows's C runtime
     case EDQUOT:
         return u"超出了磁盘配额"_s;
+#endif
     case EFBIG:
         return u"文件太大"_s;
     case ENAMETOOLONG:

@@ -33,8 +33,6 @@ int errnoFor(DWORD code)
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return ENOSPC;
-    case ERROR_DISK_QUOTA_EXCEEDED:
-        return EDQUOT;
     case ERROR_FILE_TOO_LARGE:
         return EFBIG;
     case ERROR_FILENAME_EXCED_RANGE:
