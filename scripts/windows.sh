@@ -55,11 +55,11 @@ packages=(
     xz-utils                        # the Qt source tarball
     wine wine64                     # runs the Windows tests
     icoutils                        # wrestool and icotool check the icon and version record
+    fonts-wqy-zenhei                # wine has no Chinese font: the tests' prefixes get this one
 )
 $screenshot && packages+=(
     xvfb xauth                # a display of its own for each window
     x11-apps x11-utils netpbm # xwd, xwininfo and the PNG conversion
-    fonts-wqy-zenhei          # wine has no Chinese font: copied into its prefix
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -92,14 +92,23 @@ EOF
         -o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
         -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
         -o APT::Sandbox::User=root)
-    local source_dir
+    # qtbase of the host Qt's very version; the image formats (TIFF, WebP,
+    # TGA, with their bundled libraries) of the same upstream version.
+    local source_dir formats_dir
     source_dir=$(find "$work/source" -maxdepth 1 -type d -name "qt6-base-$qt_upstream*" | head -n1)
-    if [[ -z "$source_dir" || ! -f "$source_dir/CMakeLists.txt" ]]; then
+    formats_dir=$(find "$work/source" -maxdepth 1 -type d -name "qt6-imageformats-$qt_upstream*" |
+        head -n1)
+    if [[ ! -f "$source_dir/CMakeLists.txt" || ! -f "$formats_dir/CMakeLists.txt" ]]; then
         rm -rf "$work/source" && mkdir -p "$work/source"
         apt-get "${apt_options[@]}" update -qq
-        (cd "$work/source" && apt-get "${apt_options[@]}" source -qq "qt6-base=$qt_version")
+        (cd "$work/source" && apt-get "${apt_options[@]}" source -qq "qt6-base=$qt_version" &&
+            apt-get "${apt_options[@]}" source -qq qt6-imageformats)
         source_dir=$(find "$work/source" -maxdepth 1 -type d -name "qt6-base-$qt_upstream*" | head -n1)
+        formats_dir=$(find "$work/source" -maxdepth 1 -type d -name "qt6-imageformats-$qt_upstream*" |
+            head -n1)
     fi
+    [[ -f "$formats_dir/CMakeLists.txt" ]] ||
+        { echo "No qt6-imageformats $qt_upstream source in Debian" >&2; exit 1; }
 
     # Qt Core, Gui and Widgets with the windows platform plugin and the
     # built-in image plugins, Test for our tests. The dfsg source lacks
@@ -127,6 +136,15 @@ EOF
     nice -n 19 cmake --build "$build" --parallel 2
     rm -rf "$qt"
     cmake --install "$build"
+
+    local formats=$work/build-imageformats
+    nice -n 19 cmake -S "$formats_dir" -B "$formats" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        "-DCMAKE_TOOLCHAIN_FILE=$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+        -DFEATURE_system_tiff=OFF -DFEATURE_system_webp=OFF -DFEATURE_jasper=OFF -DFEATURE_mng=OFF
+    nice -n 19 cmake --build "$formats" --parallel 2
+    cmake --install "$formats"
     echo "$qt_version $(date -u +%FT%TZ) $((SECONDS - started)) s" >"$qt_stamp"
     echo "Qt $qt_upstream for Windows built in $((SECONDS - started)) s into $qt"
 }
@@ -175,8 +193,15 @@ export WINEPATH='$(windows_path "$qt/bin");$(windows_path "$(realpath "$runtime"
 exec wine "\$@"
 WRAPPER
 chmod +x "$dir/wine-run"
-WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$root/$dir/wine-prefix" \
-    wineboot --init >/dev/null 2>&1 || true
+# A wine prefix as a Chinese Windows would be for the window: with a Chinese
+# font (in the tests' set-up only, never in the zip).
+new_prefix() {
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$1" wineboot --init >/dev/null 2>&1 ||
+        true
+    mkdir -p "$1/drive_c/windows/Fonts"
+    cp /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$1/drive_c/windows/Fonts/"
+}
+[[ -d "$dir/wine-prefix/drive_c" ]] || new_prefix "$root/$dir/wine-prefix"
 
 nice -n 10 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
     "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest" \
@@ -191,13 +216,13 @@ rm -f "$dir"/Veltrin-*-win64.zip
 zip=$(echo "$dir"/Veltrin-*-win64.zip)
 
 # The zip as a user gets it: unpacked into an empty folder and run in a fresh
-# wine prefix, with no DLL path but the folder itself.
+# wine prefix, with no DLL path but the folder itself (and a Chinese font).
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$root/$zip")
 program_dir=$(echo "$unpacked"/Veltrin-*-win64)
 export WINEPREFIX=$unpacked/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot --init >/dev/null 2>&1 || true
+new_prefix "$WINEPREFIX"
 cli() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY -u WINEPATH wine "$program_dir/veltrin-cli.exe" "$@"; }
 
 version=$(cli --version | tr -d '\r')
@@ -240,8 +265,6 @@ shoot() {
     wait "$program" "$xvfb" 2>/dev/null || true
     echo "Screenshot: $dir/screenshot-$name.png"
 }
-# The font goes into the test prefix only, never into the zip.
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-cp /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/"
 shoot wine env -u QT_QPA_PLATFORM wine "$program_dir/veltrin.exe"
+wineserver -k || true
 shoot linux env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$host/veltrin"
