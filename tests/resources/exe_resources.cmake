@@ -36,7 +36,7 @@ endfunction()
 # VS_FIXEDFILEINFO: its signature, structure version 1.0, then file and
 # product version 0.0.0.2 as two pairs of 32-bit words.
 set(expectations
-    "bd04effe000001000000000002000000000000000200000000"
+    "bd04effe0000010000000000020000000000000002000000"
     # Translation 0x0804, code page 936
     "0408a803")
 foreach(text "080403a8" "ProductName" "InternalName" "Veltrin" "0.00.0002")
