@@ -233,8 +233,8 @@ version=$(cli --version | tr -d '\r')
 text=$'Veltrin 加密解密，中文路径\nsecond line'
 mkdir -p "$unpacked/图片"
 printf '%s' "$text" >"$unpacked/图片/文字.txt"
-cli encrypt -p 密码Pass1234 -i "$unpacked/图片/文字.txt" -o "$unpacked/图片/图片.bmp"
-[[ "$(cli decrypt -p 密码Pass1234 "$unpacked/图片/图片.bmp")" == "$text" ]] ||
+cli encrypt -p Pass1234 -i "$unpacked/图片/文字.txt" -o "$unpacked/图片/图片.bmp"
+[[ "$(cli decrypt -p Pass1234 "$unpacked/图片/图片.bmp")" == "$text" ]] ||
     { echo "veltrin-cli.exe did not give the text back through files" >&2; exit 1; }
 [[ "$(printf '%s' "$text" | cli encrypt -p Pass1234 -o - | cli decrypt -p Pass1234 -)" == "$text" ]] ||
     { echo "veltrin-cli.exe did not give the text back through pipes" >&2; exit 1; }
@@ -254,7 +254,7 @@ shoot() {
     local name=$1
     shift
     local display=:$((90 + RANDOM % 9))
-    Xvfb "$display" -screen 0 640x480x24 -nolisten tcp &
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
     local xvfb=$!
     sleep 2
     DISPLAY=$display "$@" &
