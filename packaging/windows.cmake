@@ -23,6 +23,8 @@ find_file(VELTRIN_QT_CHINESE qtbase_zh_CN.qm
 install(FILES ${VELTRIN_QT_CHINESE} DESTINATION translations)
 install(FILES qt.conf DESTINATION .)
 
+install(CODE "set(VELTRIN_STRIP \"${CMAKE_STRIP}\")")
+
 # The compiler's run-time libraries, which the programs and Qt link.
 foreach(library libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${library}
@@ -32,6 +34,15 @@ foreach(library libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     endif()
     install(FILES ${path} DESTINATION .)
 endforeach()
+
+# Qt and the runtime come with their symbol tables (libstdc++ is 24 MB with
+# them); the zip needs none. Our programs are stripped by CPACK_STRIP_FILES.
+install(CODE [[
+    file(GLOB_RECURSE dlls "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/*.dll")
+    foreach(dll IN LISTS dlls)
+        execute_process(COMMAND "${VELTRIN_STRIP}" --strip-unneeded "${dll}" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+]])
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES README.txt DESTINATION .)
