@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "console.h"
 #include "phrases.h"
+#include "standard_streams.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -11,31 +12,15 @@
 #include <QTranslator>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace veltrin::cli {
-
-namespace {
-
-// A descriptor 0 to 2 that the caller left closed would go to the next file
-// opened, Qt's own event descriptor among them, and our output with it.
-void openClosedStandardStreams()
-{
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
-            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-    }
-}
-
-} // namespace
 
 int runCommandLine(int &argc, char **argv)
 {
     openClosedStandardStreams();
     // Core only: no display, no platform plugin.
     QCoreApplication app(argc, argv);
+    useBinaryStandardStreams();
     QCoreApplication::setApplicationName(QStringLiteral("veltrin-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELTRIN_VERSION));
 

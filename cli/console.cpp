@@ -2,6 +2,7 @@
 #include "console.h"
 
 #include "phrases.h"
+#include "standard_streams.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,12 +16,22 @@ namespace veltrin::cli {
 void printMessage(const QString &message)
 {
     const QByteArray line = QStringLiteral("veltrin-cli: %1\n").arg(message).toUtf8();
+    if (writeToConsole(2, line) != ConsoleWrite::NotConsole)
+        return;
     std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
     std::fflush(stderr);
 }
 
 void writeStandardOutput(const QByteArray &bytes)
 {
+    switch (writeToConsole(STDOUT_FILENO, bytes)) {
+    case ConsoleWrite::Written:
+        return;
+    case ConsoleWrite::Failed:
+        throw CliError(Usage, say(phrase::cannotWrite).arg(say(phrase::standardOutput), QString()));
+    case ConsoleWrite::NotConsole:
+        break;
+    }
     QFile out;
     if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         out.write(bytes) != bytes.size() || !out.flush())

@@ -7,14 +7,14 @@
 #include "file_error_text.h"
 #include "file_move.h"
 #include "picture_io.h"
+#include "system_error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 
-#include <cerrno>
-#include <unistd.h>
+#include <cstring>
 
 namespace veltrin::cli {
 
@@ -27,7 +27,11 @@ namespace {
 
 QString reason(int systemError)
 {
-    return chinese() ? fileErrorText(systemError) : qt_error_string(systemError);
+    if (chinese())
+        return fileErrorText(systemError);
+    // A Windows error without an errno of the same meaning comes negated.
+    return systemError < 0 ? qt_error_string(-systemError)
+                           : QString::fromLocal8Bit(std::strerror(systemError));
 }
 
 } // namespace
@@ -51,15 +55,16 @@ void writeFileSafely(const QString &path, const QByteArray &bytes, bool replace,
         QFile::setPermissions(temporary, existing.permissions());
 
     QFile file(temporary);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        ::fsync(file.handle()) != 0) {
-        const int error = errno;
+    clearSystemError();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        const int error = lastSystemError();
         if (chinese())
             cannotWrite(path, fileErrorText(error, file.error()));
-        cannotWrite(path, file.error() != QFileDevice::NoError ? file.errorString()
-                                                               : qt_error_string(error));
+        cannotWrite(path, file.errorString());
     }
+    // On disk before it takes the name: a crash leaves the old file or the whole new one.
+    if (!flushToDisk(file, systemError))
+        cannotWrite(path, reason(systemError));
     file.close();
     if (proven && !proven(temporary))
         cannotWrite(path, say(phrase::notProven));

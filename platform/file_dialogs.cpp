@@ -1,10 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_dialogs.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 namespace veltrin {
 
+#ifdef _WIN32
+const void *applicationInstance()
+{
+    return GetModuleHandleW(nullptr);
+}
+#else
 namespace {
 
 const char instanceAnchor = 0;
@@ -18,6 +28,7 @@ const void *applicationInstance()
         return info.dli_fbase;
     return &instanceAnchor;
 }
+#endif
 
 QString textBeforeNul(const QString &buffer)
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_error_text.h"
 
+#include "system_error.h"
+
 #include <QFileInfo>
 
 #include <cerrno>
@@ -27,8 +29,10 @@ QString fileErrorText(int systemError, QFileDevice::FileError kind)
         return u"磁盘或文件系统是只读的"_s;
     case ENOSPC:
         return u"磁盘空间不足"_s;
+#ifdef EDQUOT // not in Windows's C runtime
     case EDQUOT:
         return u"超出了磁盘配额"_s;
+#endif
     case EFBIG:
         return u"文件太大"_s;
     case ENAMETOOLONG:
@@ -46,7 +50,7 @@ QString fileErrorText(int systemError, QFileDevice::FileError kind)
     case EIO:
         return u"读写磁盘时出错"_s;
     default:
-        return u"系统错误 %1"_s.arg(systemError);
+        return otherSystemErrorText(systemError);
     }
     switch (kind) {
     case QFileDevice::ResourceError:

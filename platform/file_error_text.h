@@ -7,7 +7,8 @@
 namespace veltrin {
 
 // Why a file operation failed, in Chinese, for a message to the user: from the
-// system's error number (errno) when there is one, else from Qt's error kind.
+// system's error number (errno, or lastSystemError()) when there is one, else
+// from Qt's error kind.
 QString fileErrorText(int systemError, QFileDevice::FileError kind = QFileDevice::UnspecifiedError);
 
 // Why `path` could not be written. QSaveFile refuses a folder and a read-only

@@ -37,6 +37,15 @@ MoveResult moveFile(const QString &from, const QString &to, bool replace, int &s
     return MoveResult::Failed;
 }
 
+bool flushToDisk(QFile &file, int &systemError)
+{
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        systemError = errno;
+        return false;
+    }
+    return true;
+}
+
 QString createFileBeside(const QString &path, int &systemError)
 {
     const QFileInfo target(path);

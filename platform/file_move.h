@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QFile;
+
 namespace veltrin {
 
 // How a move of a finished file into its place went.
@@ -18,5 +20,9 @@ MoveResult moveFile(const QString &from, const QString &to, bool replace, int &s
 // the permissions a new file gets; empty when none could be made, and
 // `systemError` says why.
 QString createFileBeside(const QString &path, int &systemError);
+
+// Flushes `file`'s written bytes from the system's caches to the disk; false
+// with the reason in `systemError` when that fails.
+bool flushToDisk(QFile &file, int &systemError);
 
 } // namespace veltrin

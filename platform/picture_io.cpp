@@ -4,6 +4,7 @@
 #include "file_error_text.h"
 #include "picture_layout.h"
 #include "runtime_error.h"
+#include "system_error.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -307,9 +307,9 @@ PictureLoad decode(const QString &path)
             PathFileAccessError,
             QStringLiteral("路径/文件访问错误：%1").arg(fileErrorText(systemError, file.error())));
     };
-    errno = 0;
+    clearSystemError();
     if (!file.open(QIODevice::ReadOnly)) {
-        systemError = errno;
+        systemError = lastSystemError();
         return accessError();
     }
     const qint64 limit = pictureByteLimit();
@@ -321,9 +321,9 @@ PictureLoad decode(const QString &path)
         const qsizetype have = bytes.size();
         const qint64 step = std::min<qint64>(limit + 1 - have, 1 << 20);
         bytes.resize(have + static_cast<qsizetype>(step));
-        errno = 0;
+        clearSystemError();
         const qint64 got = file.read(bytes.data() + have, step);
-        systemError = errno;
+        systemError = lastSystemError();
         bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
         if (got < 0)
             return accessError();
@@ -388,12 +388,12 @@ void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
 {
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
-    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. errno
+    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. The system's error
     // right after the failing call says why; Qt's own reason is English.
     QImageWriter writer(&device, "bmp");
-    errno = 0;
+    clearSystemError();
     if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        const int error = errno;
+        const int error = lastSystemError();
         const auto *file = qobject_cast<const QFileDevice *>(&device);
         const bool failed = file && file->error() != QFileDevice::NoError;
         const bool full = failed && file->error() == QFileDevice::ResourceError;
@@ -409,9 +409,9 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
     if (image.isNull())
         throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
     QSaveFile file(path);
-    errno = 0;
+    clearSystemError();
     if (!file.open(QIODevice::WriteOnly)) {
-        const int error = errno;
+        const int error = lastSystemError();
         throw RuntimeError(
             PathFileAccessError,
             QStringLiteral("路径/文件访问错误：%1").arg(writeErrorText(path, error, file.error())));
@@ -422,9 +422,9 @@ void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
         file.cancelWriting();
         throw;
     }
-    errno = 0;
+    clearSystemError();
     if (!file.commit()) {
-        const int error = errno;
+        const int error = lastSystemError();
         const bool full = file.error() == QFileDevice::ResourceError;
         throw RuntimeError(
             full ? DiskFull : PathFileAccessError,

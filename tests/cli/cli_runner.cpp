@@ -3,6 +3,12 @@
 
 #include <QProcess>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace veltrin::testing {
@@ -21,9 +27,26 @@ CliRun runCli(const QStringList &arguments, const CliOptions &options)
     process.setProcessEnvironment(environment);
     if (!options.folder.isEmpty())
         process.setWorkingDirectory(options.folder);
-    if (options.inChild)
-        process.setChildProcessModifier(options.inChild);
-    process.start(QStringLiteral(VELTRIN_CLI), arguments);
+#ifdef _WIN32
+    if (options.withoutTerminal)
+        process.setCreateProcessArgumentsModifier(
+            [](QProcess::CreateProcessArguments *start) { start->flags |= DETACHED_PROCESS; });
+#else
+    if (options.withoutTerminal || options.closedInChild >= 0)
+        process.setChildProcessModifier([options] {
+            if (options.withoutTerminal)
+                setsid();
+            if (options.closedInChild >= 0)
+                close(options.closedInChild);
+        });
+#endif
+    QString program = qEnvironmentVariable("VELTRIN_TEST_CLI", QStringLiteral(VELTRIN_CLI));
+    QStringList programArguments = arguments;
+    if (const QString runner = qEnvironmentVariable("VELTRIN_TEST_CLI_RUNNER"); !runner.isEmpty()) {
+        programArguments.prepend(program);
+        program = runner;
+    }
+    process.start(program, programArguments);
     if (!process.waitForStarted()) {
         ADD_FAILURE() << "veltrin-cli did not start";
         return {};

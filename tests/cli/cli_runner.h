@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace veltrin::testing {
 
 // What one run of the real veltrin-cli gave.
@@ -23,11 +21,15 @@ struct CliOptions
     QByteArray input;                // standard input
     QMap<QString, QString> language; // locale variables on top of LANG=C.UTF-8
     QString folder;                  // the working folder
-    std::function<void()> inChild;   // runs in the child before the program starts
+    bool withoutTerminal = false;    // no controlling terminal (Windows: no console)
+    int closedInChild = -1;          // a descriptor the program starts without (not on Windows)
 };
 
 // Runs veltrin-cli as a user would on a machine without a display: no
 // platform plugin chosen, no X, English unless the test sets a locale.
+// VELTRIN_TEST_CLI names another build's veltrin-cli to run instead, and
+// VELTRIN_TEST_CLI_RUNNER a program to start it with (wine, for a Windows
+// build's, so that its pictures meet this build's).
 CliRun runCli(const QStringList &arguments, const CliOptions &options = {});
 
 // The text as a user's file holds it: LF line breaks, in UTF-8.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "code_page.h"
+#ifndef _WIN32
 #include "code_page_936_iconv.h"
+#endif
 #include "runtime_error.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +180,9 @@ TEST(CodePage936, EveryRepresentableUnicodeCharacterComesBack)
     EXPECT_GE(representable, 21700 + 129);
 }
 
+// Windows has no iconv: a cross build carries the tables its build machine
+// wrote, and checks there.
+#ifndef _WIN32
 TEST(CodePage936, AnswersAsIconvDoesNow)
 {
     // The tables were written when the program was built; a fault in writing
@@ -191,6 +196,7 @@ TEST(CodePage936, AnswersAsIconvDoesNow)
     for (std::int32_t w = 0x100; w <= 0xFFFF; ++w)
         ASSERT_EQ(cp().character(w).unicode(), now->doubleBytes[w]) << w;
 }
+#endif
 
 } // namespace
 } // namespace veltrin

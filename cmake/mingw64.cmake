@@ -1,0 +1,17 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads,
+# which Qt 6 needs). Used for Qt itself and for Veltrin.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+# Libraries built for Windows outside the system (Qt, GoogleTest), searched
+# like the system's own.
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} ${VELTRIN_MINGW_PREFIXES})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELTRIN_MINGW_PREFIXES)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
