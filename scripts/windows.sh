@@ -49,9 +49,11 @@ packages=(
     qt6-base-dev qt6-base-dev-tools # the host Qt: moc, rcc, uic for the cross build
     qt6-translations-l10n           # qtbase_zh_CN.qm for the zip
     libgtest-dev googletest         # GoogleTest for the host build, its sources for Windows
+    libsodium-dev                   # the host build; its version is the Windows libsodium's
     g++-mingw-w64-x86-64-posix      # GCC for x86_64-w64-mingw32 with posix threads
     mingw-w64-tools                 # windres and friends
     dpkg-dev                        # apt-get source unpacks with dpkg-source
+    autoconf automake libtool       # libsodium's source comes without its configure script
     xz-utils                        # the Qt source tarball
     wine wine64                     # runs the Windows tests
     icoutils                        # wrestool and icotool check the icon and version record
@@ -77,21 +79,27 @@ if ((${#missing[@]})); then
 fi
 
 
-build_qt() {
-    local work=$cache/qt-$qt_upstream-mingw64-work
-    local apt_dir=$work/apt
-    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$work/source"
-    # Debian's sources through an apt configuration of our own: the system's
-    # sources stay as they are.
+# Debian's source packages through an apt configuration of our own in
+# $1/apt: the system's sources stay as they are. Sets apt_source_options.
+debian_sources() {
+    local apt_dir=$1/apt
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
     cat >"$apt_dir/sources.list" <<EOF
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm-updates main
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security bookworm-security main
 EOF
-    local apt_options=("${apt_lock[@]}"
+    apt_source_options=("${apt_lock[@]}"
         -o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
         -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
         -o APT::Sandbox::User=root)
+}
+
+build_qt() {
+    local work=$cache/qt-$qt_upstream-mingw64-work
+    mkdir -p "$work/source"
+    debian_sources "$work"
+    local apt_options=("${apt_source_options[@]}")
     # qtbase of the host Qt's very version; the image formats (TIFF, WebP,
     # TGA, with their bundled libraries) of the same upstream version.
     local source_dir formats_dir
@@ -158,6 +166,27 @@ else
 fi
 $only_qt && exit 0
 
+# libsodium, the protected picture's cryptography, from Debian's source of
+# the host's version, built for Windows once, beside Qt; static, so the zip
+# carries no DLL of it.
+sodium_version=$(dpkg-query -W -f='${Version}' libsodium-dev)
+sodium=$cache/libsodium-${sodium_version%%-*}-mingw64
+if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
+    sodium_work=$cache/libsodium-work
+    rm -rf "$sodium" "$sodium_work"
+    mkdir -p "$sodium_work/source"
+    debian_sources "$sodium_work"
+    apt-get "${apt_source_options[@]}" update -qq
+    (cd "$sodium_work/source" && apt-get "${apt_source_options[@]}" source -qq "libsodium=$sodium_version")
+    sodium_source=$(find "$sodium_work/source" -maxdepth 1 -type d -name 'libsodium-*' | head -n1)
+    (cd "$sodium_source" && autoreconf -fi >/dev/null &&
+        nice -n 10 ./configure -q --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix \
+            --prefix="$sodium" --disable-shared --enable-static &&
+        nice -n 10 make -s -j2 && make -s install)
+    rm -rf "$sodium_work"
+    touch "$sodium/veltrin-sodium-complete"
+fi
+
 # GoogleTest from Debian's sources, built for Windows once, beside Qt.
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest=$cache/googletest-${gtest_version%%-*}-mingw64
@@ -205,8 +234,10 @@ new_prefix() {
 }
 [[ -d "$dir/wine-prefix/drive_c" ]] || new_prefix "$root/$dir/wine-prefix"
 
-nice -n 10 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
-    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest" \
+# pkg-config finds the Windows libsodium only.
+PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
+    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/$dir/wine-run" -DVELTRIN_BENCHMARKS=OFF
