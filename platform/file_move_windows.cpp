@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <io.h>
@@ -56,27 +55,6 @@ bool flushToDisk(QFile &file, int &systemError)
         return false;
     }
     return true;
-}
-
-QString createFileBeside(const QString &path, int &systemError)
-{
-    const QFileInfo target(path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/.%2.%3")
-                                 .arg(target.absolutePath(), target.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        clearSystemError();
-        const HANDLE file = CreateFileW(wide(QDir::toNativeSeparators(name)), GENERIC_WRITE, 0,
-                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return name;
-        }
-        systemError = lastSystemError();
-        if (systemError != EEXIST)
-            return {};
-    }
-    return {};
 }
 
 } // namespace veltrin
