@@ -148,8 +148,14 @@ HeaderRead readHeader(const QImage &image, const KdfCost &bound)
         padded % padBlock != 0)
         return {header, Failure::Damaged};
     // A picture cut short, grown or reshaped is not the one that was sealed.
-    if (image.size() != pictureSize(headerBytes + qint64(header.sealedBytes)))
+    const qint64 total = headerBytes + qint64(header.sealedBytes);
+    if (image.size() != pictureSize(total))
         return {header, Failure::Damaged};
+    // The bytes after the seal fill the last pixels with zeros; any other value
+    // is a changed pixel, told without the password.
+    const std::vector<unsigned char> all = pictureBytes(image, pixelCount(image) * 3);
+    if (std::any_of(all.begin() + total, all.end(), [](unsigned char b) { return b != 0; }))
+        return {header, Failure::Changed};
     return {header, Failure::None};
 }
 
@@ -159,8 +165,6 @@ Sealed seal(const QString &text, const QString &password, RandomBytes &random, c
         return {{}, Failure::NeedsPassword};
     if (text.size() > longestText)
         return {{}, Failure::TextTooLong};
-    if (!sodiumReady())
-        return {{}, Failure::OutOfMemory};
 
     QByteArray utf8 = text.toUtf8();
     const Wiped wipeText{utf8};
@@ -171,8 +175,20 @@ Sealed seal(const QString &text, const QString &password, RandomBytes &random, c
     if (sodium_pad(&padded, plain.data(), static_cast<std::size_t>(utf8.size()), padBlock,
                    plain.size()) != 0)
         return {{}, Failure::TextTooLong};
+    return sealPadded(std::span(plain).first(padded), password, random, cost);
+}
 
-    const auto sealedBytes = static_cast<std::uint32_t>(padded + tagBytes);
+Sealed sealPadded(std::span<const unsigned char> padded, const QString &password,
+                  RandomBytes &random, const KdfCost &cost)
+{
+    if (password.isEmpty())
+        return {{}, Failure::NeedsPassword};
+    if (padded.empty() || padded.size() > longestPadded || padded.size() % padBlock != 0)
+        return {{}, Failure::TextTooLong};
+    if (!sodiumReady())
+        return {{}, Failure::OutOfMemory};
+
+    const auto sealedBytes = static_cast<std::uint32_t>(padded.size() + tagBytes);
     const qint64 total = headerBytes + qint64(sealedBytes);
     const QSize size = pictureSize(total);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size.width()) * size.height() * 3);
@@ -190,8 +206,8 @@ Sealed seal(const QString &text, const QString &password, RandomBytes &random, c
     if (!deriveKey(key, password, bytes.data() + saltAt, cost))
         return {{}, Failure::OutOfMemory};
     unsigned long long written = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(bytes.data() + headerBytes, &written, plain.data(),
-                                               padded, bytes.data(), headerBytes, nullptr,
+    crypto_aead_xchacha20poly1305_ietf_encrypt(bytes.data() + headerBytes, &written, padded.data(),
+                                               padded.size(), bytes.data(), headerBytes, nullptr,
                                                bytes.data() + nonceAt, key.data());
 
     QImage image(size, QImage::Format_RGB32);
@@ -216,11 +232,7 @@ Opened open(const QImage &image, const QString &password, const KdfCost &bound)
         return {{}, Failure::OutOfMemory};
 
     const qint64 total = headerBytes + qint64(read.header.sealedBytes);
-    const std::vector<unsigned char> bytes = pictureBytes(image, pixelCount(image) * 3);
-    // The bytes after the seal fill the last pixels with zeros; any other
-    // value is a changed pixel, as a changed seal would be.
-    if (std::any_of(bytes.begin() + total, bytes.end(), [](unsigned char b) { return b != 0; }))
-        return {{}, Failure::NotAuthentic};
+    const std::vector<unsigned char> bytes = pictureBytes(image, total);
 
     std::array<unsigned char, keyBytes> key{};
     const Wiped wipeKey{key};
@@ -234,8 +246,10 @@ Opened open(const QImage &image, const QString &password, const KdfCost &bound)
             bytes.data(), headerBytes, bytes.data() + nonceAt, key.data()) != 0)
         return {{}, Failure::NotAuthentic};
     std::size_t length = 0;
+    // Past the seal the password was right: bad padding or UTF-8 is the
+    // writer's fault, not a change on the way.
     if (sodium_unpad(&length, plain.data(), plain.size(), padBlock) != 0)
-        return {{}, Failure::Damaged};
+        return {{}, Failure::NotConforming};
 
     // A leading U+FEFF is part of the text, not a byte-order mark.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
@@ -243,7 +257,7 @@ Opened open(const QImage &image, const QString &password, const KdfCost &bound)
     QString text =
         decoder(QByteArrayView(reinterpret_cast<const char *>(plain.data()), qsizetype(length)));
     if (decoder.hasError())
-        return {{}, Failure::Damaged};
+        return {{}, Failure::NotConforming};
     if (text.size() > longestText)
         return {{}, Failure::TextTooLong};
     return {std::move(text), Failure::None};

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace veltrin {
 
@@ -48,6 +49,8 @@ enum class Failure {
     Damaged,       // the layout does not hold: cut short, resized, values out of range
     NeedsPassword, // a protected picture is never made or opened without one
     NotAuthentic,  // a wrong password, or any pixel changed
+    Changed,       // the blank fill after the seal is not blank: a changed pixel
+    NotConforming, // an authentic seal around bytes the format does not allow
     TextTooLong,   // more than the text box holds
     OutOfMemory,   // Argon2id could not have its memory
 };
@@ -87,6 +90,11 @@ struct Opened
     QString text;
     Failure failure = Failure::None;
 };
+// Seals bytes already padded to whole blocks: seal() pads the text's UTF-8 and
+// calls it; anything else that writes the format may seal other bytes.
+Sealed sealPadded(std::span<const unsigned char> padded, const QString &password,
+                  RandomBytes &random, const KdfCost &cost = defaultCost);
+
 // Refuses a picture that claims more than `bound` before any hashing.
 Opened open(const QImage &image, const QString &password, const KdfCost &bound = defaultCost);
 

@@ -24,6 +24,10 @@ void printMessage(const QString &message)
 
 void writeStandardOutput(const QByteArray &bytes)
 {
+    if (standardOutputWasClosed())
+        throw CliError(
+            Usage,
+            say(phrase::cannotWrite).arg(say(phrase::standardOutput), say(phrase::streamClosed)));
     switch (writeToConsole(STDOUT_FILENO, bytes)) {
     case ConsoleWrite::Written:
         return;

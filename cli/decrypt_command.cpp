@@ -28,6 +28,11 @@ int decryptProtected(const QImage &picture, const QString &password, const QStri
         opened = protectedPicture::open(picture, password);
     if (opened.failure != Failure::None)
         throw CliError(NotDecrypted, describe(opened.failure));
+    // An authentic seal: the password was right, the text only empty.
+    if (opened.text.isEmpty()) {
+        printMessage(say(phrase::emptyText));
+        return Success;
+    }
     if (!crlf)
         opened.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     writeStandardOutput(opened.text.toUtf8());
@@ -73,10 +78,9 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
 
     if (!text)
         throw CliError(NotDecrypted, say(phrase::blankPicture));
-    if (members.readLength <= 0) {
-        printMessage(say(phrase::noText));
-        return Success;
-    }
+    // Mostly a wrong password; a script must not take it for an empty text.
+    if (members.readLength <= 0)
+        throw CliError(NotDecrypted, say(phrase::noText));
     if (!parser.isSet(crlf_))
         text->replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     writeStandardOutput(text->toUtf8());

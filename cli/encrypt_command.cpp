@@ -111,9 +111,7 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     if (toStandardOutput)
         writeStandardOutput(encrypted.bmp);
     else
-        writeFileSafely(output, encrypted.bmp, replace, [&encrypted](const QString &written) {
-            return readsBackAs(written, encrypted.picture);
-        });
+        writePictureSafely(output, encrypted.bmp, encrypted.picture, replace);
     return Success;
 }
 

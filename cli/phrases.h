@@ -93,13 +93,19 @@ inline constexpr Phrase passwordPrompt{u"Password: ", u"密码："};
 // Reading and writing files
 inline constexpr Phrase standardInput{u"standard input", u"标准输入"};
 inline constexpr Phrase standardOutput{u"standard output", u"标准输出"};
+inline constexpr Phrase streamClosed{u"it was closed when veltrin-cli started",
+                                     u"veltrin-cli 启动时它是关闭的"};
 inline constexpr Phrase cannotRead{u"cannot read %1: %2", u"无法读取 %1：%2"};
 inline constexpr Phrase isFolder{u"it is a folder", u"这是一个文件夹"};
 inline constexpr Phrase notRegularFile{u"it is not a regular file (a device, a pipe or a socket)",
                                        u"这不是普通文件（而是设备、管道或套接字）"};
-inline constexpr Phrase notProven{
-    u"what reached the disk does not read back as the picture; nothing was replaced",
-    u"写到磁盘上的内容读回来和图片不一样；没有替换任何文件"};
+inline constexpr Phrase notProven{u"what reached the disk does not read back as the picture",
+                                  u"写到磁盘上的内容读回来和图片不一样"};
+inline constexpr Phrase notWritableFile{u"it is not a regular file (a block device or a socket)",
+                                        u"这不是普通文件（而是块设备或套接字）"};
+inline constexpr Phrase oldFileKept{u"; the old file is unchanged", u"；原来的文件没有改动"};
+inline constexpr Phrase filesParted{u"; the old file is now %1, the new picture %2",
+                                    u"；原来的文件现在是 %1，新图片是 %2"};
 inline constexpr Phrase cannotWrite{u"cannot write %1: %2", u"无法写入 %1：%2"};
 inline constexpr Phrase outputExists{u"%1 exists; use --force to replace it",
                                      u"%1 已存在；要替换它请加 --force"};
@@ -145,9 +151,8 @@ inline constexpr Phrase overflow{u"overflow (a wrong password, or a picture Velt
 inline constexpr Phrase outOfRange{
     u"subscript out of range: the picture cannot hold the text its header claims",
     u"下标越界：图片容不下它标明的文字"};
-inline constexpr Phrase noText{u"warning: the picture's header gives no text; the password may be "
-                               u"wrong",
-                               u"警告：图片头部表明没有文字；密码可能不对"};
+inline constexpr Phrase noText{u"the picture's header gives no text; the password may be wrong",
+                               u"图片头部表明没有文字；密码可能不对"};
 
 // Protected pictures
 inline constexpr Phrase protectNeedsPassword{
@@ -158,6 +163,14 @@ inline constexpr Phrase protectedNeedsPassword{
     u"%1 是受保护的图片：请用 -p、--password-file 或 --ask-password 给出它的密码"};
 inline constexpr Phrase notAuthentic{u"wrong password, or the picture has been changed",
                                      u"密码不对，或者图片被改动过"};
+inline constexpr Phrase changedFill{
+    u"the protected picture has been changed (the pixels after the sealed text are not blank)",
+    u"受保护的图片被改动过（密文后面本该空白的像素不是空白）"};
+inline constexpr Phrase notConforming{
+    u"the password is right, but the protected picture was made by a program that does not "
+    u"follow the format",
+    u"密码是对的，但这张受保护的图片是由不遵循格式的程序生成的"};
+inline constexpr Phrase emptyText{u"the picture holds an empty text", u"图片里的文字是空的"};
 inline constexpr Phrase damaged{
     u"the protected picture is incomplete or has been changed (its size or header is wrong)",
     u"受保护的图片不完整，或者被改动过（尺寸或头部不对）"};

@@ -95,6 +95,10 @@ QString describe(protectedPicture::Failure failure)
     switch (failure) {
     case Failure::NotAuthentic:
         return say(phrase::notAuthentic);
+    case Failure::Changed:
+        return say(phrase::changedFill);
+    case Failure::NotConforming:
+        return say(phrase::notConforming);
     case Failure::TooCostly:
         return say(phrase::tooCostly).arg(defaultCost.opsLimit).arg(defaultCost.memLimit >> 20);
     case Failure::NewerVersion:

@@ -3,24 +3,36 @@
 
 #include <QString>
 
-#include <algorithm>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 namespace veltrin::cli {
 
+namespace {
+bool outputClosed = false;
+}
+
 void openClosedStandardStreams()
 {
     for (const int fd : {0, 1, 2}) {
-        if (_get_osfhandle(fd) != -1)
+        // -2: the descriptor has no stream, as in a program started without a console.
+        const intptr_t handle = _get_osfhandle(fd);
+        if (handle != -1 && handle != -2)
             continue;
+        if (fd == 1)
+            outputClosed = true;
         const int null = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
         if (null >= 0 && null != fd) {
             _dup2(null, fd);
             _close(null);
         }
     }
+}
+
+bool standardOutputWasClosed()
+{
+    return outputClosed;
 }
 
 void useBinaryStandardStreams()
@@ -41,7 +53,7 @@ ConsoleWrite writeToConsole(int fd, const QByteArray &utf8)
     qsizetype done = 0;
     while (done < text.size()) {
         // Consoles refuse very long writes; a few thousand units at a time.
-        const DWORD chunk = static_cast<DWORD>(std::min<qsizetype>(text.size() - done, 8192));
+        const auto chunk = static_cast<DWORD>(consoleChunk(QStringView(text).sliced(done), 8192));
         DWORD written = 0;
         if (!WriteConsoleW(handle, units + done, chunk, &written, nullptr) || written == 0)
             return ConsoleWrite::Failed;

@@ -2,13 +2,15 @@
 #include "picture_files.h"
 
 #include "file_error_text.h"
-#include "file_move.h"
 #include "runtime_error.h"
+#include "safe_write.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+
+#include <cerrno>
 
 namespace veltrin {
 
@@ -81,30 +83,47 @@ QString PictureFiles::save(const Surface &picture5)
 void PictureFiles::saveProven(const QImage &image, const QString &path)
 {
     constexpr int DeviceIoError = 57;
+    constexpr int FileAlreadyExists = 58;
     constexpr int PathFileAccessError = 75;
-    const auto accessError = [&path](int systemError) {
-        return RuntimeError(PathFileAccessError,
-                            QStringLiteral("路径/文件访问错误：%1")
-                                .arg(writeErrorText(path, systemError, QFileDevice::NoError)));
-    };
-    int systemError = 0;
-    const QString temporary = createFileBeside(path, systemError);
-    if (temporary.isEmpty())
-        throw accessError(systemError);
-    auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
-    if (const QFileInfo existing(path); existing.exists())
-        QFile::setPermissions(temporary, existing.permissions());
-
-    writer_.SavePicture(image, temporary);
-    // A picture is only worth what can be read back from it.
-    const PictureLoad back = loader_.OleLoadPicturePath(temporary);
-    if (!back || !samePixels(back.picture->image, image))
-        throw RuntimeError(DeviceIoError,
-                           QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
-                                          "所以没有保存。原来的文件没有改动。"));
-    if (moveFile(temporary, path, true, systemError) != MoveResult::Moved)
-        throw accessError(systemError);
-    removeTemporary.dismiss();
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+    writer_.SavePicture(image, bmp);
+    const bool existed = QFileInfo::exists(path);
+    try {
+        // A picture is only worth what can be read back from it.
+        writeSafely(path, bmp.data(), true, [this, &image](const QByteArray &bytes) {
+            const PictureLoad back = loader_.loadBytes(bytes, QStringLiteral("bmp"));
+            return back && samePixels(back.picture->image, image);
+        });
+    } catch (const SafeWriteError &error) {
+        QString where = existed ? QStringLiteral("原来的文件没有改动。") : QString();
+        if (!error.oldFileAt.isEmpty())
+            where = QStringLiteral("原来的文件现在是 %1，新图片是 %2。")
+                        .arg(QDir::toNativeSeparators(error.oldFileAt),
+                             QDir::toNativeSeparators(error.newFileAt));
+        switch (error.kind) {
+        case SafeWriteError::NotProven:
+            throw RuntimeError(DeviceIoError,
+                               QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
+                                              "所以没有保存。%1")
+                                   .arg(where));
+        case SafeWriteError::Exists:
+            throw RuntimeError(FileAlreadyExists, QStringLiteral("文件已存在。%1").arg(where));
+        case SafeWriteError::NotAFile:
+            throw RuntimeError(
+                PathFileAccessError,
+                QStringLiteral("路径/文件访问错误：%1")
+                    .arg(error.systemError == EISDIR
+                             ? fileErrorText(EISDIR)
+                             : QStringLiteral("这不是普通文件，而是块设备或套接字")));
+        case SafeWriteError::System:
+            break;
+        }
+        throw RuntimeError(
+            PathFileAccessError,
+            QStringLiteral("路径/文件访问错误：%1。%2")
+                .arg(writeErrorText(path, error.systemError, QFileDevice::NoError), where));
+    }
 }
 
 } // namespace veltrin

@@ -3,30 +3,61 @@
 
 #include "system_error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
 
+using namespace Qt::StringLiterals;
+
 namespace veltrin {
 
-QString createFileBeside(const QString &path, int &systemError)
+QString followLinks(const QString &path, int &systemError)
 {
-    const QFileInfo target(path);
+    // The limit Linux itself puts on a chain of links.
+    constexpr int MaxLinks = 40;
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int hop = 0; hop <= MaxLinks; ++hop) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        // One hop at a time, so that a loop ends; the target comes absolute.
+        current = QDir::cleanPath(info.symLinkTarget());
+    }
+    systemError = ELOOP;
+    return {};
+}
+
+QString nameBeside(const QString &path)
+{
+    return u"%1/.veltrin-%2"_s.arg(QFileInfo(path).absolutePath())
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+}
+
+bool createFileBeside(const QString &path, QFile &file, int &systemError)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/.%2.%3")
-                                 .arg(target.absolutePath(), target.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        QFile file(name);
+        file.setFileName(nameBeside(path));
         clearSystemError();
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
+            return true;
         systemError = lastSystemError();
         if (systemError != EEXIST)
-            return {};
+            return false;
     }
-    return {};
+    return false;
+}
+
+QString longPathForm(const QString &absoluteNativePath)
+{
+    const QString &path = absoluteNativePath;
+    if (path.startsWith(u"\\\\?\\"_s) || path.startsWith(u"\\\\.\\"_s))
+        return path;
+    if (path.startsWith(u"\\\\"_s))
+        return u"\\\\?\\UNC\\"_s + path.mid(2);
+    return u"\\\\?\\"_s + path;
 }
 
 } // namespace veltrin

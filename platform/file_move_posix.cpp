@@ -6,33 +6,94 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace veltrin {
 
-MoveResult moveFile(const QString &from, const QString &to, bool replace, int &systemError)
+namespace {
+
+class PosixFileMoves final : public FileMoves
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (replace) {
-        if (::rename(source.constData(), target.constData()) == 0)
-            return MoveResult::Moved;
-    } else {
-        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                        RENAME_NOREPLACE) == 0)
-            return MoveResult::Moved;
-        // A file system without RENAME_NOREPLACE: a hard link fails as well
-        // when the name is taken, and the temporary name then goes.
-        if ((errno == EINVAL || errno == ENOSYS) &&
-            ::link(source.constData(), target.constData()) == 0) {
-            ::unlink(source.constData());
-            return MoveResult::Moved;
+public:
+    // rename() replaces in one step: the old file is never parted from its
+    // name, so no backup is needed.
+    MoveResult move(const QString &from, const QString &to, bool replace, const QString &,
+                    int &systemError) override
+    {
+        const QByteArray source = QFile::encodeName(from);
+        const QByteArray target = QFile::encodeName(to);
+        if (replace) {
+            if (::rename(source.constData(), target.constData()) == 0)
+                return MoveResult::Moved;
+        } else {
+            if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                            RENAME_NOREPLACE) == 0)
+                return MoveResult::Moved;
+            // A file system without RENAME_NOREPLACE: a hard link fails as well
+            // when the name is taken, and the temporary name then goes.
+            if ((errno == EINVAL || errno == ENOSYS) &&
+                ::link(source.constData(), target.constData()) == 0) {
+                ::unlink(source.constData());
+                return MoveResult::Moved;
+            }
+            if (errno == EEXIST)
+                return MoveResult::Exists;
         }
-        if (errno == EEXIST)
-            return MoveResult::Exists;
+        systemError = errno;
+        return MoveResult::Failed;
     }
-    systemError = errno;
-    return MoveResult::Failed;
+
+    bool remove(const QString &path) override
+    {
+        return ::unlink(QFile::encodeName(path).constData()) == 0;
+    }
+};
+
+} // namespace
+
+FileKind kindOf(const QString &path)
+{
+    struct stat status
+    {};
+    // Nothing we can look at: making the file beside it then says why.
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return FileKind::Missing;
+    if (S_ISREG(status.st_mode))
+        return FileKind::Regular;
+    if (S_ISDIR(status.st_mode))
+        return FileKind::Folder;
+    if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))
+        return FileKind::Stream;
+    return FileKind::Other;
+}
+
+bool writeToStream(const QString &path, const QByteArray &bytes, int &systemError)
+{
+    // O_NONBLOCK only for the open: a FIFO without a reader fails with ENXIO
+    // instead of hanging the program.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        systemError = errno;
+        return false;
+    }
+    errno = 0;
+    bool written = ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+    for (qsizetype done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    if (!written)
+        systemError = errno ? errno : EIO;
+    if (::close(fd) != 0 && written) {
+        systemError = errno;
+        written = false;
+    }
+    return written;
 }
 
 bool flushToDisk(QFile &file, int &systemError)
@@ -42,6 +103,12 @@ bool flushToDisk(QFile &file, int &systemError)
         return false;
     }
     return true;
+}
+
+FileMoves &systemFileMoves()
+{
+    static PosixFileMoves moves;
+    return moves;
 }
 
 } // namespace veltrin

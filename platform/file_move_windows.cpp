@@ -15,35 +15,71 @@ namespace veltrin {
 
 namespace {
 
-const wchar_t *wide(const QString &path)
+// The system calls get the long form, so that no path is too long for them
+// whatever the registry says about long paths.
+std::wstring systemPath(const QString &path)
 {
-    return reinterpret_cast<const wchar_t *>(path.utf16());
+    return longPathForm(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+        .toStdWString();
 }
+
+class WindowsFileMoves final : public FileMoves
+{
+public:
+    MoveResult move(const QString &from, const QString &to, bool replace, const QString &backup,
+                    int &systemError) override
+    {
+        const std::wstring source = systemPath(from);
+        const std::wstring target = systemPath(to);
+        clearSystemError();
+        // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is
+        // taken, even by a file made since we looked.
+        if (!replace) {
+            if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+                return MoveResult::Moved;
+            systemError = lastSystemError();
+            return systemError == EEXIST ? MoveResult::Exists : MoveResult::Failed;
+        }
+        // ReplaceFileW keeps the replaced file's attributes and permissions, as
+        // the new file should. With a backup name it never loses the old file:
+        // it is at the target or at the backup whatever fails.
+        const std::wstring saved = systemPath(backup);
+        if (ReplaceFileW(target.c_str(), source.c_str(), saved.c_str(),
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            DeleteFileW(saved.c_str());
+            return MoveResult::Moved;
+        }
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND &&
+            MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+            return MoveResult::Moved;
+        SetLastError(code);
+        systemError = lastSystemError();
+        return code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? MoveResult::OldAtBackup
+                                                          : MoveResult::Failed;
+    }
+
+    bool remove(const QString &path) override { return DeleteFileW(systemPath(path).c_str()); }
+};
 
 } // namespace
 
-MoveResult moveFile(const QString &from, const QString &to, bool replace, int &systemError)
+FileKind kindOf(const QString &path)
 {
-    const QString source = QDir::toNativeSeparators(QFileInfo(from).absoluteFilePath());
-    const QString target = QDir::toNativeSeparators(QFileInfo(to).absoluteFilePath());
-    clearSystemError();
-    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken,
-    // even by a file made since we looked. ReplaceFileW keeps the replaced
-    // file's attributes and permissions, as the new file should.
-    bool moved = false;
-    if (replace) {
-        moved = ReplaceFileW(wide(target), wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                             nullptr, nullptr);
-        if (!moved && GetLastError() == ERROR_FILE_NOT_FOUND)
-            moved = MoveFileExW(wide(source), wide(target),
-                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    } else {
-        moved = MoveFileExW(wide(source), wide(target), MOVEFILE_WRITE_THROUGH);
-    }
-    if (moved)
-        return MoveResult::Moved;
-    systemError = lastSystemError();
-    return !replace && systemError == EEXIST ? MoveResult::Exists : MoveResult::Failed;
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
+    // Nothing we can look at: making the file beside it then says why.
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FileKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileKind::Folder;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? FileKind::Other : FileKind::Regular;
+}
+
+bool writeToStream(const QString &, const QByteArray &, int &systemError)
+{
+    // kindOf() never calls a Windows path a stream.
+    systemError = EINVAL;
+    return false;
 }
 
 bool flushToDisk(QFile &file, int &systemError)
@@ -55,6 +91,12 @@ bool flushToDisk(QFile &file, int &systemError)
         return false;
     }
     return true;
+}
+
+FileMoves &systemFileMoves()
+{
+    static WindowsFileMoves moves;
+    return moves;
 }
 
 } // namespace veltrin

@@ -15,6 +15,7 @@ public:
         Critical = 16,
         Question = 32,
         Exclamation = 48,
+        Information = 64,
     };
     enum Answer : int {
         Ok = 1,

@@ -12,7 +12,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRgba64>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -401,34 +400,6 @@ void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
                            QStringLiteral("无法写入图片：%1")
                                .arg(failed ? writeErrorText(file->fileName(), error, file->error())
                                            : QStringLiteral("无法编码图片")));
-    }
-}
-
-void QtPictureWriter::SavePicture(const QImage &image, const QString &path)
-{
-    if (image.isNull())
-        throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
-    QSaveFile file(path);
-    clearSystemError();
-    if (!file.open(QIODevice::WriteOnly)) {
-        const int error = lastSystemError();
-        throw RuntimeError(
-            PathFileAccessError,
-            QStringLiteral("路径/文件访问错误：%1").arg(writeErrorText(path, error, file.error())));
-    }
-    try {
-        writeBmp(image, file);
-    } catch (const RuntimeError &) {
-        file.cancelWriting();
-        throw;
-    }
-    clearSystemError();
-    if (!file.commit()) {
-        const int error = lastSystemError();
-        const bool full = file.error() == QFileDevice::ResourceError;
-        throw RuntimeError(
-            full ? DiskFull : PathFileAccessError,
-            QStringLiteral("无法写入图片：%1").arg(writeErrorText(path, error, file.error())));
     }
 }
 

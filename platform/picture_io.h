@@ -56,12 +56,13 @@ public:
     virtual PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) = 0;
 };
 
-// Writes a picture to a BMP file; throws RuntimeError on failure.
+// Writes a picture as a BMP file's bytes to an open device (the file itself is
+// put in place by a safe write); throws RuntimeError on failure.
 class PictureWriter
 {
 public:
     virtual ~PictureWriter() = default;
-    virtual void SavePicture(const QImage &image, const QString &path) = 0;
+    virtual void SavePicture(const QImage &image, QIODevice &device) = 0;
 };
 
 // Qt's image readers, colours as stored. Files that break their format's rules
@@ -74,14 +75,12 @@ public:
     PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) override;
 };
 
-// An uncompressed 24-bit BMP, every pixel kept exactly. The file is replaced
-// only once the new one is complete, so a failed write leaves the old intact.
+// An uncompressed 24-bit BMP, every pixel kept exactly.
 class QtPictureWriter final : public PictureWriter
 {
 public:
-    void SavePicture(const QImage &image, const QString &path) override;
-    // The bytes SavePicture writes, to any device (a buffer, standard output);
-    // throws RuntimeError on failure.
+    void SavePicture(const QImage &image, QIODevice &device) override { writeBmp(image, device); }
+    // What SavePicture writes, for callers without a writer (standard output).
     static void writeBmp(const QImage &image, QIODevice &device);
 };
 

@@ -22,6 +22,9 @@ int QtMessageBox::show(const QString &text, const QString &caption, int style)
     case Exclamation:
         box.setIcon(QMessageBox::Warning);
         break;
+    case Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     default:
         break;
     }

@@ -107,6 +107,13 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
         text = u"这张受保护的图片不完整，或者被改动过（尺寸或头部不对），没有解出文字。\n\n"
                "请打开 Veltrin 保存的原始 BMP 或 PNG 图片。"_s;
         break;
+    case Failure::Changed:
+        text = u"这张受保护的图片被改动过（密文后面本该空白的像素不是空白），没有解出文字。\n\n"
+               "请打开 Veltrin 保存的原始 BMP 或 PNG 图片。"_s;
+        break;
+    case Failure::NotConforming:
+        text = u"密码是对的，但这张受保护的图片是由不遵循格式的程序生成的，里面的文字无法读出。"_s;
+        break;
     case Failure::TooCostly:
         text = u"这张图片要求的密钥计算量超过了这个版本的上限（%1 遍、%2 MiB），"
                "为了不让窗口卡住，没有解密。它可能被改动过。"_s
@@ -117,7 +124,8 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
         text = u"这张受保护的图片是更新版本的 Veltrin 生成的，这个版本打不开。请用新版本解密。"_s;
         break;
     case Failure::TextTooLong:
-        text = u"文字超过 12000 个字符，无法加密。"_s;
+        text = decrypting ? u"这张受保护的图片里的文字超过 12000 个字符，无法解密。"_s
+                          : u"文字超过 12000 个字符，无法加密。"_s;
         break;
     case Failure::OutOfMemory:
         text = u"内存不够：受保护的图片要用 %1 MiB 内存计算密钥。请关闭一些程序后再试。"_s.arg(
@@ -128,7 +136,8 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
         break;
     }
     if (!situation.lossyFormat.isEmpty() &&
-        (failure == Failure::NotAuthentic || failure == Failure::Damaged))
+        (failure == Failure::NotAuthentic || failure == Failure::Damaged ||
+         failure == Failure::Changed))
         text += u"\n\n"_s + lossyPictureText(u"这张图片"_s, situation.lossyFormat);
     return text;
 }

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -80,26 +81,37 @@ MultiLineTextBox::MultiLineTextBox(QWidget *parent) : QPlainTextEdit(parent)
 void MultiLineTextBox::keepWithinLimit()
 {
     // The input paths trim what they insert; this catches whatever reaches the
-    // document some other way, so the box never holds more than its limit.
+    // document some other way, so an edit never takes the box past its limit.
+    // A text setText placed may count more; an edit then only ever shrinks it.
     // Inserted text ends at the caret, so the excess goes from there backwards.
-    if (maxLength_ <= 0 || assigning_ || trimming_)
+    if (assigning_ || trimming_)
         return;
-    qsizetype excess = textLength(document()->toRawText()) - maxLength_;
-    if (excess <= 0)
-        return;
-    trimming_ = true;
-    QTextCursor cursor = textCursor();
-    cursor.clearSelection();
-    cursor.joinPreviousEditBlock();
-    while (excess > 0 && cursor.position() > 0) {
-        // Whole characters only, a surrogate pair included.
-        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-        excess -= textLength(cursor.selectedText());
-        cursor.removeSelectedText();
+    qsizetype length = textLength(document()->toRawText());
+    qsizetype excess = length - ceiling();
+    if (maxLength_ > 0 && excess > 0) {
+        trimming_ = true;
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        cursor.joinPreviousEditBlock();
+        while (excess > 0 && cursor.position() > 0) {
+            // Whole grapheme clusters: a cursor steps over a surrogate pair and
+            // a character's combining marks together.
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+            const qsizetype removed = textLength(cursor.selectedText());
+            excess -= removed;
+            length -= removed;
+            cursor.removeSelectedText();
+        }
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        trimming_ = false;
     }
-    cursor.endEditBlock();
-    setTextCursor(cursor);
-    trimming_ = false;
+    length_ = length;
+}
+
+qsizetype MultiLineTextBox::ceiling() const
+{
+    return std::max<qsizetype>(maxLength_, length_);
 }
 
 QString MultiLineTextBox::Text() const
@@ -130,6 +142,7 @@ void MultiLineTextBox::setText(const QString &text)
     setPlainText(text);
     assigning_ = false;
     shownAs_ = document()->toRawText();
+    length_ = textLength(shownAs_);
 }
 
 QString MultiLineTextBox::fitting(QString insertion) const
@@ -139,16 +152,19 @@ QString MultiLineTextBox::fitting(QString insertion) const
     insertion.replace(u"\r\n"_s, u"\n"_s);
     insertion.replace(u'\r', u'\n');
     const QString selected = textCursor().selectedText();
+    const qsizetype length = textLength(document()->toRawText());
     const qsizetype room =
-        maxLength_ - (textLength(document()->toRawText()) - textLength(selected));
+        std::max<qsizetype>(maxLength_, length) - (length - textLength(selected));
+    // What does not fit is left out whole: never half a surrogate pair, nor a
+    // character without its combining marks.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, insertion);
     qsizetype used = 0;
     qsizetype keep = 0;
-    for (const QChar ch : std::as_const(insertion)) {
-        const int cost = isLineBreak(ch) ? 2 : 1;
-        if (used + cost > room)
+    for (qsizetype end = graphemes.toNextBoundary(); end > 0; end = graphemes.toNextBoundary()) {
+        used += textLength(QStringView(insertion).sliced(keep, end - keep));
+        if (used > room)
             break;
-        used += cost;
-        ++keep;
+        keep = end;
     }
     return insertion.left(keep);
 }

@@ -64,10 +64,13 @@ private:
     // How much of `insertion` fits in place of the current selection.
     QString fitting(QString insertion) const;
     void keepWithinLimit();
+    // The most an edit may leave: the limit, or more where setText put more.
+    qsizetype ceiling() const;
 
     int maxLength_ = 0;               // 0: no limit
     std::optional<QString> assigned_; // the last text setText gave
     QString shownAs_;                 // the document's raw text right after it
+    qsizetype length_ = 0;            // the text's counted length after the last change
     bool assigning_ = false;
     bool trimming_ = false;
 };

@@ -279,6 +279,9 @@ void Form1::dispatch(const std::function<void()> &handler, Attempt attempt)
         services_.messages.show(runtimeErrorText(error, situation(attempt)), windowTitle(),
                                 MessageBox::Critical);
     }
+    // A close the user asked for during the key derivation, now it is over.
+    if (std::exchange(closePending_, false))
+        close();
 }
 
 ErrorSituation Form1::situation(Attempt attempt) const
@@ -497,11 +500,10 @@ void Form1::encryptProtected()
         return;
     const QString password = Text3->Text();
     protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
-    if (!password.isEmpty()) {
-        runWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
+    if (!password.isEmpty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
             sealed = protectedPicture::seal(text, password, services_.randomBytes);
-        });
-    }
+        }))
+        return;
     if (sealed.failure != protectedPicture::Failure::None) {
         services_.messages.show(protectedFailureText(sealed.failure, {}), windowTitle(),
                                 MessageBox::Exclamation);
@@ -517,17 +519,39 @@ bool Form1::decryptProtected(const QImage &picture, Attempt attempt)
     protectedPicture::Opened opened{{}, protectedPicture::readHeader(picture).failure};
     if (opened.failure == protectedPicture::Failure::None && password.isEmpty())
         opened.failure = protectedPicture::Failure::NeedsPassword;
-    if (opened.failure == protectedPicture::Failure::None) {
-        runWhileBusy({Frame2[0], Label2[0]},
-                     [&] { opened = protectedPicture::open(picture, password); });
-    }
+    if (opened.failure == protectedPicture::Failure::None &&
+        !deriveWhileBusy({Frame2[0], Label2[0]},
+                         [&] { opened = protectedPicture::open(picture, password); }))
+        return false;
     if (opened.failure != protectedPicture::Failure::None) {
         services_.messages.show(protectedFailureText(opened.failure, situation(attempt)),
                                 windowTitle(), MessageBox::Exclamation);
         return false;
     }
     Text2->setText(opened.text);
+    // The seal is authentic, so the password was right: the text is only empty.
+    if (opened.text.isEmpty()) {
+        services_.messages.show(u"这张受保护的图片里的文字是空的。"_s, windowTitle(),
+                                MessageBox::Information);
+    }
     return true;
+}
+
+bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
+                            const std::function<void()> &work)
+{
+    const BusyEnd end = runWhileBusy(services_.threads, disabled, work);
+    closePending_ = closePending_ || end.closeAsked;
+    if (end.dropRefused) {
+        services_.messages.show(u"正在计算密钥，拖进来的图片没有打开。请等计算结束后再拖一次。"_s,
+                                windowTitle(), MessageBox::Exclamation);
+    }
+    if (!end.ran) {
+        services_.messages.show(
+            u"无法开始计算密钥：%1。\n\n请关闭一些程序后再试。"_s.arg(end.whyNot), windowTitle(),
+            MessageBox::Critical);
+    }
+    return end.ran;
 }
 
 bool Form1::decryptFrom(const Surface &source, Attempt attempt)

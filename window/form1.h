@@ -23,6 +23,7 @@ class PictureWriter;
 class RandomBytes;
 class RandomSource;
 class TickCounter;
+class WorkerThreads;
 
 // What the window needs of the platform; tests hand in fakes.
 struct Form1Services
@@ -35,6 +36,7 @@ struct Form1Services
     TickCounter &clock;
     PictureLoader &loader;
     PictureWriter &writer;
+    WorkerThreads &threads; // where the key derivation runs
 };
 
 // The program's one window: both pages, their controls and the handlers.
@@ -91,6 +93,10 @@ private:
     // Encrypt and decrypt when the picture is, or is to be, protected.
     void encryptProtected();
     bool decryptProtected(const QImage &picture, Attempt attempt);
+    // Runs the key derivation off the window's thread and tells the user what
+    // the wait held back; false when it could not start, which was told.
+    bool deriveWhileBusy(std::initializer_list<QWidget *> disabled,
+                         const std::function<void()> &work);
     ErrorSituation situation(Attempt attempt) const;
     // What a click on the tab label does, when the label takes clicks.
     void clickTab(int index);
@@ -109,6 +115,7 @@ private:
     // The format of the picture in Picture4 when lossy compression changed its
     // pixels; empty when they are as saved.
     QByteArray picture4LossyFormat_;
+    bool closePending_ = false; // a close asked for while the window was busy
 
     std::array<Frame *, 3> Frame1{};
     std::array<Frame *, 3> Frame2{};

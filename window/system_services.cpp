@@ -7,7 +7,8 @@ namespace veltrin {
 
 Form1Services SystemServices::services()
 {
-    return {random_, randomBytes_, codePage936(), messages_, dialogs_, clock_, loader_, writer_};
+    return {random_, randomBytes_, codePage936(), messages_, dialogs_,
+            clock_,  loader_,      writer_,       threads_};
 }
 
 } // namespace veltrin

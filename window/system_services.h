@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "busy_work.h"
 #include "form1.h"
 #include "picture_io.h"
 #include "protected_picture.h"
@@ -25,6 +26,7 @@ private:
     SystemTickCounter clock_;
     QtPictureLoader loader_;
     QtPictureWriter writer_;
+    SystemWorkerThreads threads_;
 };
 
 } // namespace veltrin

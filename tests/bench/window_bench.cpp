@@ -2,6 +2,7 @@
 // The worst pictures for the Decrypt button: the window shown on the offscreen
 // platform, timed from the click on Command6 until Text2 has painted the text
 // or the run-time error has been reported.
+#include "busy_work.h"
 #include "code_page.h"
 #include "controls.h"
 #include "fakes.h"
@@ -66,8 +67,9 @@ public:
     {
         for (int i = 0; i < 16; ++i)
             random_.push(0.25);
-        form_ = std::make_unique<Form1>(Form1Services{
-            random_, randomBytes_, codePage936(), messages_, dialogs_, clock_, loader_, writer_});
+        form_ =
+            std::make_unique<Form1>(Form1Services{random_, randomBytes_, codePage936(), messages_,
+                                                  dialogs_, clock_, loader_, writer_, threads_});
         form_->show();
         form_->Label2_Click(1);
         text2_ = form_->findChild<MultiLineTextBox *>(u"Text2"_s);
@@ -128,6 +130,7 @@ private:
     ScriptedFileDialogs dialogs_{clock_};
     QtPictureLoader loader_;
     QtPictureWriter writer_;
+    SystemWorkerThreads threads_;
     std::unique_ptr<Form1> form_;
     MultiLineTextBox *text2_ = nullptr;
     QPushButton *command6_ = nullptr;

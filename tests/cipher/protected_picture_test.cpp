@@ -139,7 +139,7 @@ TEST(ProtectedPicture, EveryChangedRegionIsRefused)
         {"ciphertext", 69 + 3, Failure::NotAuthentic},
         {"padding", 69 + 200, Failure::NotAuthentic},
         {"tag", 69 + 256 + 15, Failure::NotAuthentic},
-        {"fill", 341, Failure::NotAuthentic},
+        {"fill", 341, Failure::Changed},
     };
     for (const Change &change : changes) {
         QImage image = original;
@@ -159,6 +159,44 @@ TEST(ProtectedPicture, EveryChangedRegionIsRefused)
               Failure::Damaged);
     EXPECT_EQ(open(original.copy(0, 0, 11, 1), QStringLiteral("pw1"), cheap).failure,
               Failure::Damaged);
+}
+
+TEST(ProtectedPicture, AnotherWritersSealIsToldApartFromAWrongPassword)
+{
+    struct Written
+    {
+        const char *name;
+        std::vector<unsigned char> padded;
+        Failure failure;
+    };
+    auto block = [](std::initializer_list<unsigned char> start) {
+        std::vector<unsigned char> bytes(padBlock);
+        std::copy(start.begin(), start.end(), bytes.begin());
+        return bytes;
+    };
+    const Written written[] = {
+        {"empty text", block({0x80}), Failure::None},
+        {"no padding mark", block({'a'}), Failure::NotConforming},
+        {"bad UTF-8", block({0xFF, 0xFE, 0x80}), Failure::NotConforming},
+        {"half a character", block({0xE4, 0xB8, 0x80}), Failure::NotConforming},
+    };
+    for (const Written &w : written) {
+        SequenceRandomBytes random;
+        const Sealed made = sealPadded(w.padded, QStringLiteral("pw1"), random, cheap);
+        ASSERT_EQ(made.failure, Failure::None) << w.name;
+        const Opened opened = open(made.image, QStringLiteral("pw1"));
+        EXPECT_EQ(opened.failure, w.failure) << w.name;
+        EXPECT_TRUE(opened.text.isEmpty()) << w.name;
+        EXPECT_EQ(open(made.image, QStringLiteral("pw2")).failure, Failure::NotAuthentic) << w.name;
+    }
+}
+
+TEST(ProtectedPicture, AChangedFillIsToldWithoutThePassword)
+{
+    QImage image = sealed(QStringLiteral("x"));
+    EXPECT_EQ(readHeader(image).failure, Failure::None);
+    setByte(image, 3 * image.width() * image.height() - 1, 1);
+    EXPECT_EQ(readHeader(image).failure, Failure::Changed);
 }
 
 TEST(ProtectedPicture, CostAboveTheBoundIsRefusedBeforeHashing)

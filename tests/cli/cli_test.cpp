@@ -4,6 +4,7 @@
 
 #include "cipher_fixtures.h"
 #include "qt_printers.h"
+#include "standard_streams.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -387,12 +388,12 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"wrong_password_short_text",
                 Words{"decrypt", "-p", "zzzzzzzzzz", "{in}/9.bmp"},
                 {},
-                0,
+                1,
                 "header gives no text; the password may be wrong"},
         Outcome{"header_of_length_0",
                 Words{"decrypt", "{in}/black.bmp"},
                 {},
-                0,
+                1,
                 "header gives no text"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -405,6 +406,30 @@ TEST_F(CliTest, ForceReplacesAnExistingPicture)
     ASSERT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_EQ(run({QStringLiteral("decrypt"), path("p.bmp")}).out, QByteArray("new text"));
     EXPECT_EQ(snapshot(dir.path()).keys(), QStringList{QStringLiteral("p.bmp")});
+}
+
+TEST_F(CliTest, ForceWritesThroughALinkAndUnderTheLongestName)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "links need privileges on Windows";
+#else
+    writeFile(path("real.bmp"), "an earlier file");
+    ASSERT_TRUE(QFile::link(path("real.bmp"), path("link.bmp")));
+    // 83 Chinese characters and ".bmp": 253 bytes of a name's 255.
+    const QString longest = dir.filePath(QString(83, QChar(0x6587)) + QStringLiteral(".bmp"));
+    writeFile(longest, "an earlier file");
+
+    for (const QString &target : {path("link.bmp"), longest}) {
+        const CliRun result =
+            run({QStringLiteral("encrypt"), QStringLiteral("-f"), QStringLiteral("-o"), target},
+                "new text");
+        ASSERT_EQ(result.status, 0) << result.err.toStdString();
+        EXPECT_EQ(run({QStringLiteral("decrypt"), target}).out, QByteArray("new text"));
+    }
+    EXPECT_TRUE(QFileInfo(path("link.bmp")).isSymLink());
+    EXPECT_EQ(run({QStringLiteral("decrypt"), path("real.bmp")}).out, QByteArray("new text"));
+    EXPECT_EQ(snapshot(dir.path()).size(), 3) << "no temporary left";
+#endif
 }
 
 TEST_F(CliTest, PasswordFileGivesItsFirstLine)
@@ -526,11 +551,18 @@ TEST_F(CliTest, AClosedStandardStreamTakesNothingMeantForAnother)
     const QString picture = inputs->path() + QStringLiteral("/9.bmp");
     CliOptions noOutput;
     noOutput.closedInChild = STDOUT_FILENO;
+    // The text or picture would be lost: a failure, not a success.
     const CliRun decrypted = runCli(
         {QStringLiteral("decrypt"), QStringLiteral("-p"), QStringLiteral("Pass1234"), picture},
         noOutput);
-    EXPECT_EQ(decrypted.status, 0) << decrypted.err.toStdString();
-    EXPECT_TRUE(decrypted.err.isEmpty()) << decrypted.err.toStdString();
+    EXPECT_EQ(decrypted.status, 2);
+    EXPECT_TRUE(decrypted.err.contains(QStringLiteral("cannot write standard output")))
+        << decrypted.err.toStdString();
+    noOutput.input = "text";
+    const CliRun encrypted =
+        runCli({QStringLiteral("encrypt"), QStringLiteral("-o"), QStringLiteral("-")}, noOutput);
+    EXPECT_EQ(encrypted.status, 2);
+    EXPECT_TRUE(encrypted.err.contains(QStringLiteral("closed"))) << encrypted.err.toStdString();
 
     CliOptions noInput;
     noInput.closedInChild = STDIN_FILENO;
@@ -539,6 +571,27 @@ TEST_F(CliTest, AClosedStandardStreamTakesNothingMeantForAnother)
     EXPECT_TRUE(fromInput.err.contains(QStringLiteral("invalid picture (error 481)")))
         << fromInput.err.toStdString();
 #endif
+}
+
+TEST(ConsoleChunk, NeverEndsBetweenTheHalvesOfASurrogatePair)
+{
+    struct Case
+    {
+        QString text;
+        qsizetype most;
+        qsizetype chunk;
+    };
+    const QString pair = QStringLiteral("😀");
+    const Case cases[] = {
+        {QStringLiteral("abc"), 8, 3},
+        {QStringLiteral("ab") + pair, 3, 2},
+        {QStringLiteral("ab") + pair, 4, 4},
+        {QStringLiteral("a") + pair + QStringLiteral("b"), 3, 3},
+        {pair + pair, 1, 1}, // a console that takes one unit still makes progress
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(cli::consoleChunk(c.text, c.most), c.chunk)
+            << c.text.toStdString() << " " << c.most;
 }
 
 TEST_F(CliTest, VersionIsTheProjectVersion)

@@ -5,6 +5,7 @@
 #include "runtime_error.h"
 #include "scripted_file_dialogs.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -185,7 +186,7 @@ TEST_F(PictureFilesTest, AFailedWriteIsReportedAndTheProgramGoesOn)
 class FailingWriter final : public PictureWriter
 {
 public:
-    void SavePicture(const QImage &, const QString &) override
+    void SavePicture(const QImage &, QIODevice &) override
     {
         ++calls;
         throw RuntimeError(61, QStringLiteral("磁盘已满"));
@@ -210,18 +211,18 @@ TEST_F(PictureFilesTest, AWriterFailureKeepsTheOldFileAndNamesTheReason)
     EXPECT_EQ(readAll(existing), QByteArrayLiteral("precious"));
 }
 
-// Writes the real file, then spoils it as a failing disk might.
+// Writes the real picture, spoiled as a failing disk might spoil it.
 class LyingWriter final : public PictureWriter
 {
 public:
     enum Lie { FlippedByte, ShortWrite, NoPicture };
     explicit LyingWriter(Lie lie) : lie_(lie) {}
-    void SavePicture(const QImage &image, const QString &path) override
+    void SavePicture(const QImage &image, QIODevice &device) override
     {
-        QtPictureWriter().SavePicture(image, path);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QtPictureWriter().SavePicture(image, buffer);
+        QByteArray bytes = buffer.data();
         switch (lie_) {
         case FlippedByte:
             bytes[bytes.size() - 7] = char(bytes[bytes.size() - 7] ^ 0x10);
@@ -233,9 +234,7 @@ public:
             bytes.fill('\0');
             break;
         }
-        file.resize(0);
-        file.seek(0);
-        file.write(bytes);
+        device.write(bytes);
     }
 
 private:

@@ -45,8 +45,8 @@ TEST_F(Form1Test, QtsOwnDialogTextsAreChinese)
     // The window's real Open dialog; a clock that moves keeps it from being retried.
     QtFileDialogs realDialogs;
     FakeTickCounter movingClock(0, 1000);
-    Form1 window(
-        {random, randomBytes, codePage936(), messages, realDialogs, movingClock, loader, writer});
+    Form1 window({random, randomBytes, codePage936(), messages, realDialogs, movingClock, loader,
+                  writer, threads});
     const QStringList open =
         buttonsOfTheDialogThat([&] { window.findChild<QPushButton *>(u"Command4"_s)->click(); });
     EXPECT_EQ(open, (QStringList{u"取消"_s, u"打开(&O)"_s}));
@@ -82,8 +82,8 @@ TEST_P(CommandLine, StartsTheWindowOrSaysWhyNot)
     for (const QString &argument : expected.arguments)
         arguments << QString(argument).replace(u"{picture}"_s, path(u"picture.bmp"_s));
 
-    const WindowStart start = startWindow(
-        arguments, {random, randomBytes, codePage936(), messages, dialogs, clock, loader, writer});
+    const WindowStart start = startWindow(arguments, {random, randomBytes, codePage936(), messages,
+                                                      dialogs, clock, loader, writer, threads});
     EXPECT_EQ(start.exitStatus, expected.exitStatus);
     ASSERT_EQ(start.window != nullptr, expected.window);
     ASSERT_EQ(messages.shown.size(), expected.messages);

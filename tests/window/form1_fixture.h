@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "busy_work.h"
 #include "code_page.h"
 #include "controls.h"
 #include "fakes.h"
@@ -17,8 +18,23 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <system_error>
 
 namespace veltrin::testing {
+
+// Real threads, until a test makes the system run out of them.
+class FailableWorkerThreads final : public WorkerThreads
+{
+public:
+    bool fail = false;
+    std::thread start(std::function<void()> work) override
+    {
+        if (fail)
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        return std::thread(std::move(work));
+    }
+};
 
 // A window on the offscreen platform with scripted randomness and a message
 // box that records instead of blocking.
@@ -30,7 +46,7 @@ protected:
         for (int i = 0; i < 64; ++i)
             random.push((i % 7) / 7.0);
         form = std::make_unique<Form1>(Form1Services{random, randomBytes, codePage936(), messages,
-                                                     dialogs, clock, loader, writer});
+                                                     dialogs, clock, loader, writer, threads});
         form->show();
         // Keyboard focus needs an active window, also offscreen.
         QApplication::setActiveWindow(form.get());
@@ -77,6 +93,7 @@ protected:
     ScriptedFileDialogs dialogs{clock};
     QtPictureLoader loader;
     QtPictureWriter writer;
+    FailableWorkerThreads threads;
     std::unique_ptr<Form1> form;
 };
 

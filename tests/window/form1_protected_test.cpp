@@ -4,8 +4,11 @@
 #include "protected_picture.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -157,6 +160,82 @@ TEST_F(Form1Protected, WindowStaysPaintedAndIgnoresClicksWhileTheKeyIsDerived)
     EXPECT_FALSE(onDecryptPage());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());
+}
+
+TEST_F(Form1Protected, WhatTheWaitHeldBackIsCarriedOutOrToldAfterwards)
+{
+    encrypt(u"plain"_s, u""_s);
+    save(path(u"plain.bmp"_s));
+    const QImage before = picture4().Image();
+    bool stayedOpen = false;
+    QTimer::singleShot(30, form.get(), [&] {
+        form->close();
+        stayedOpen = form->isVisible();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path(u"plain.bmp"_s))});
+        QWidget *onto = control(u"Picture1"_s);
+        const QPoint at = onto->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(onto, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(onto, &dropped);
+        EXPECT_FALSE(dropped.isAccepted());
+    });
+    encryptProtected(u"busy"_s, u"pw"_s);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(form->isVisible()) << "the close is carried out once the key is derived";
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.front().text.contains(u"拖进来的图片没有打开"_s))
+        << messages.shown.front().text.toStdString();
+    EXPECT_TRUE(picture4().Image() == before) << "the dropped file was not opened";
+}
+
+TEST_F(Form1Protected, AWorkerThatCannotStartLeavesTheWindowWorking)
+{
+    threads.fail = true;
+    encryptProtected(u"secret"_s, u"pw"_s);
+    EXPECT_TRUE(lastMessage().contains(u"无法开始计算密钥"_s)) << lastMessage().toStdString();
+    EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());
+    EXPECT_TRUE(check1()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    threads.fail = false;
+    encryptProtected(u"secret"_s, u"pw"_s);
+    EXPECT_EQ(decryptDrawn(u"pw"_s), u"secret"_s);
+}
+
+TEST_F(Form1Protected, AnotherWritersPictureIsToldInDecryptWords)
+{
+    auto padded = [](const QByteArray &utf8) {
+        std::vector<unsigned char> bytes((utf8.size() / protectedPicture::padBlock + 1) *
+                                         protectedPicture::padBlock);
+        std::copy(utf8.begin(), utf8.end(), bytes.begin());
+        bytes[static_cast<std::size_t>(utf8.size())] = 0x80;
+        return bytes;
+    };
+    struct Written
+    {
+        const char *name;
+        std::vector<unsigned char> padded;
+        QString says;
+        QString text; // Text2 afterwards
+    };
+    const Written written[] = {
+        {"empty", padded({}), u"文字是空的"_s, u""_s},
+        {"too long", padded(QByteArray(12001, 'a')), u"超过 12000 个字符，无法解密"_s, u"kept"_s},
+        {"bad UTF-8", padded("\xFF"), u"不遵循格式"_s, u"kept"_s},
+    };
+    for (const Written &w : written) {
+        SequenceRandomBytes random;
+        const protectedPicture::Sealed made =
+            protectedPicture::sealPadded(w.padded, u"pw"_s, random, {1, 8 * 1024});
+        ASSERT_TRUE(made.image.save(path(u"other.png"_s))) << w.name;
+        text2()->setText(u"kept"_s);
+        messages.shown.clear();
+        const QString text = openAndDecrypt(path(u"other.png"_s), u"pw"_s);
+        ASSERT_EQ(messages.shown.size(), 1u) << w.name;
+        EXPECT_TRUE(lastMessage().contains(w.says)) << w.name << lastMessage().toStdString();
+        EXPECT_EQ(text, w.text) << w.name;
+    }
 }
 
 } // namespace

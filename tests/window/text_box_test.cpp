@@ -166,6 +166,51 @@ INSTANTIATE_TEST_SUITE_P(Text1, LineBreakAtTheLimit,
                              return wayName(std::get<0>(info.param)) + std::get<1>(info.param).name;
                          });
 
+class WholeAtTheLimit : public ::testing::TestWithParam<Way>
+{};
+
+TEST_P(WholeAtTheLimit, WhatDoesNotFitIsLeftOutWhole)
+{
+    // A surrogate pair, and a letter with a combining mark, each two units.
+    for (const QString &character : {u"😀"_s, u"e\u0301"_s}) {
+        SCOPED_TRACE(character.toStdString());
+        MultiLineTextBox box;
+        box.setMaxLength(12000);
+        box.show();
+        QApplication::clipboard()->setText(QString(11999, u'a'));
+        box.paste();
+        box.moveCursor(QTextCursor::End);
+        insert(box, GetParam(), character);
+        EXPECT_TRUE(box.Text() == QString(11999, u'a')) << box.Text().size();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Text1, WholeAtTheLimit,
+                         ::testing::Values(Way::Typed, Way::Pasted, Way::InputMethod, Way::Dropped),
+                         [](const auto &info) { return wayName(info.param); });
+
+TEST(MultiLineText, AnEditOverAPlacedTextRemovesOnlyWhatTheUserRemoved)
+{
+    // Lone LF breaks count two each: the placed text counts 18000.
+    const QString placed = u"a\n"_s.repeated(6000);
+    MultiLineTextBox box;
+    box.setMaxLength(12000);
+    box.show();
+    box.setText(placed);
+    box.moveCursor(QTextCursor::End);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    const QString left = u"a\r\n"_s.repeated(5999) + u'a';
+    EXPECT_TRUE(box.Text() == left) << box.Text().size();
+
+    // Nothing may be added while it is over the limit; a selection may be
+    // replaced by as much as it held.
+    QTest::keyClick(&box, Qt::Key_Z);
+    EXPECT_TRUE(box.Text() == left);
+    box.moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
+    QTest::keyClick(&box, Qt::Key_Z);
+    EXPECT_TRUE(box.Text() == left.chopped(1) + u'z');
+}
+
 TEST(MultiLineText, NoCharacterTakesMoreRoomThanItIsCountedFor)
 {
     // A box with room for one character takes any single one but a line break.
