@@ -42,17 +42,31 @@ public:
         }
         // ReplaceFileW keeps the replaced file's attributes and permissions, as
         // the new file should. With a backup name it never loses the old file:
-        // it is at the target or at the backup whatever fails.
+        // it is at the target or at the backup whatever fails. It refuses to
+        // replace a read-only file, so that attribute is lifted for the move
+        // and put back on whichever file then holds the name.
         const std::wstring saved = systemPath(backup);
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        const bool readOnly =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+        if (readOnly)
+            SetFileAttributesW(target.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        const auto markReadOnly = [&](const std::wstring &path) {
+            if (readOnly)
+                SetFileAttributesW(path.c_str(),
+                                   GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_READONLY);
+        };
         if (ReplaceFileW(target.c_str(), source.c_str(), saved.c_str(),
                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
             DeleteFileW(saved.c_str());
+            markReadOnly(target);
             return MoveResult::Moved;
         }
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND &&
             MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
             return MoveResult::Moved;
+        markReadOnly(code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? saved : target);
         SetLastError(code);
         systemError = lastSystemError();
         return code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? MoveResult::OldAtBackup
