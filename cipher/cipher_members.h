@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace veltrin {
 
@@ -25,7 +24,7 @@ struct CipherMembers
     std::int32_t readLength = 0;
     std::int32_t readFactorA = 0;
     std::int32_t readFactorB = 0;
-    QString decodedText;
+    std::u16string decodedText;
 
     // key = the password's key; keyIndex ends past the last character, as the
     // summing loop leaves it.

@@ -27,7 +27,7 @@ void CipherMembers::setKey(std::span<const std::int16_t> passwordCodes)
     keyIndex = static_cast<std::int32_t>(passwordCodes.size()) + 1;
 }
 
-std::int32_t PasswordKey(QStringView password, const CodePage &codePage)
+std::int32_t PasswordKey(std::u16string_view password, const CodePage &codePage)
 {
     return PasswordKey(codePage.codes(password));
 }

@@ -3,10 +3,9 @@
 
 #include "checked_math.h"
 
-#include <QStringView>
-
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace veltrin {
 
@@ -34,7 +33,7 @@ constexpr bool IsPasswordCode(std::int32_t code)
 
 // The sum of the password's character codes, each addition overflow-checked.
 std::int32_t PasswordKey(std::span<const std::int16_t> passwordCodes);
-std::int32_t PasswordKey(QStringView password, const CodePage &codePage);
+std::int32_t PasswordKey(std::u16string_view password, const CodePage &codePage);
 
 // floor(sqrt(L)), exact at perfect squares.
 std::int32_t RowLimit(std::int32_t length);

@@ -69,10 +69,10 @@ void Decryptor::decrypt(const DecryptPage &page)
                 source.Point(static_cast<float>(m_.readX), static_cast<float>(m_.readY));
             const std::int32_t c = checked::sub(checked::sub(v, m_.key), product);
             if (c != skipAlways && c != secondSkip) {
-                const QChar character = codePage_.character(c);
-                if (m_.decodedText.size() == longestText)
+                const char16_t character = codePage_.character(c);
+                if (m_.decodedText.size() == std::size_t(longestText))
                     throw RuntimeError::textTooLong();
-                m_.decodedText.append(character);
+                m_.decodedText.push_back(character);
             }
             if (m_.charIndex == length)
                 break;

@@ -3,9 +3,8 @@
 
 #include "cipher_members.h"
 
-#include <QString>
-
 #include <functional>
+#include <string>
 
 namespace veltrin {
 
@@ -15,9 +14,9 @@ class Surface;
 // What the Decryptor touches of the Decrypt page; the password is read once.
 struct DecryptPage
 {
-    QString password; // Text4
+    std::u16string password; // Text4
     const Surface &source;
-    std::function<void(const QString &)> setText2;
+    std::function<void(const std::u16string &)> setText2;
     std::function<void(bool)> setFrame2_0Enabled;
     std::function<void(bool)> setLabel2_0Enabled;
 };

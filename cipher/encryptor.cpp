@@ -20,7 +20,7 @@ constexpr std::int32_t minimumWidth = 80;
 
 void Encryptor::run(const EncryptPage &page)
 {
-    if (page.text.isEmpty())
+    if (page.text.empty())
         return;
 
     page.setLabel2_1Enabled(false);

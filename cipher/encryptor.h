@@ -3,9 +3,8 @@
 
 #include "cipher_members.h"
 
-#include <QString>
-
 #include <functional>
+#include <string>
 
 namespace veltrin {
 
@@ -16,8 +15,8 @@ class Surface;
 // What the Encryptor touches of the Encrypt page; the texts are read once.
 struct EncryptPage
 {
-    QString text;     // Text1
-    QString password; // Text3
+    std::u16string text;     // Text1
+    std::u16string password; // Text3
     Surface &picture1;
     Surface &picture5;
     std::function<void(bool)> setLabel2_1Enabled;

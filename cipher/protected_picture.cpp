@@ -3,11 +3,11 @@
 
 #include "cipher_picture.h"
 #include "surface.h"
-
-#include <QStringDecoder>
+#include "utf8.h"
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -65,46 +65,35 @@ void writeLittle(std::vector<unsigned char> &bytes, int at, int count, std::uint
         bytes[static_cast<std::size_t>(at + i)] = static_cast<unsigned char>(value & 0xFF);
 }
 
-// The picture for `bytes` bytes: as square as whole rows allow.
-QSize pictureSize(qint64 bytes)
+struct Size
 {
-    const qint64 pixels = (bytes + 2) / 3;
-    qint64 width = 1;
+    int width;
+    int height;
+};
+
+// The picture for `bytes` bytes: as square as whole rows allow.
+Size pictureSize(std::int64_t bytes)
+{
+    const std::int64_t pixels = (bytes + 2) / 3;
+    std::int64_t width = 1;
     while (width * width < pixels)
         ++width;
     return {static_cast<int>(width), static_cast<int>((pixels + width - 1) / width)};
 }
 
-// The first `count` bytes of the picture, red, green, blue, pixel by pixel in
-// rows; the caller makes sure the picture has them.
-std::vector<unsigned char> pictureBytes(const QImage &image, qint64 count)
+// The picture's bytes are the format's bytes: red, green, blue, pixel by
+// pixel in rows.
+std::int64_t pixelCount(const Picture &image)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(count));
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 pixel = i / 3;
-        const QRgb colour = reinterpret_cast<const QRgb *>(
-            rgb.constScanLine(static_cast<int>(pixel / rgb.width())))[pixel % rgb.width()];
-        const int channel = static_cast<int>(i % 3);
-        bytes[static_cast<std::size_t>(i)] =
-            static_cast<unsigned char>(channel == 0   ? qRed(colour)
-                                       : channel == 1 ? qGreen(colour)
-                                                      : qBlue(colour));
-    }
-    return bytes;
+    return static_cast<std::int64_t>(image.pixelCount());
 }
 
-qint64 pixelCount(const QImage &image)
-{
-    return image.isNull() ? 0 : qint64(image.width()) * image.height();
-}
-
-bool deriveKey(std::array<unsigned char, keyBytes> &key, const QString &password,
+bool deriveKey(std::array<unsigned char, keyBytes> &key, std::u16string_view password,
                const unsigned char *salt, const KdfCost &cost)
 {
-    QByteArray utf8 = password.toUtf8();
+    std::string utf8 = utf8::encode(password);
     const Wiped wipe{utf8};
-    return crypto_pwhash(key.data(), key.size(), utf8.constData(),
+    return crypto_pwhash(key.data(), key.size(), utf8.data(),
                          static_cast<unsigned long long>(utf8.size()), salt, cost.opsLimit,
                          static_cast<std::size_t>(cost.memLimit),
                          crypto_pwhash_ALG_ARGON2ID13) == 0;
@@ -112,21 +101,20 @@ bool deriveKey(std::array<unsigned char, keyBytes> &key, const QString &password
 
 } // namespace
 
-bool hasSignature(const QImage &image)
+bool hasSignature(const Picture &image)
 {
-    if (pixelCount(image) * 3 < static_cast<qint64>(signature.size()))
+    if (pixelCount(image) * 3 < static_cast<std::int64_t>(signature.size()))
         return false;
-    const std::vector<unsigned char> start = pictureBytes(image, signature.size());
-    return std::equal(signature.begin(), signature.end(), start.begin());
+    return std::equal(signature.begin(), signature.end(), image.rgb.begin());
 }
 
-HeaderRead readHeader(const QImage &image, const KdfCost &bound)
+HeaderRead readHeader(const Picture &image, const KdfCost &bound)
 {
     if (!hasSignature(image))
         return {{}, Failure::NotProtected};
     if (pixelCount(image) * 3 < headerBytes)
         return {{}, Failure::Damaged};
-    const std::vector<unsigned char> bytes = pictureBytes(image, headerBytes);
+    const std::vector<unsigned char> &bytes = image.rgb;
     Header header;
     header.version = bytes[versionAt];
     header.algorithm = bytes[algorithmAt];
@@ -148,29 +136,30 @@ HeaderRead readHeader(const QImage &image, const KdfCost &bound)
         padded % padBlock != 0)
         return {header, Failure::Damaged};
     // A picture cut short, grown or reshaped is not the one that was sealed.
-    const qint64 total = headerBytes + qint64(header.sealedBytes);
-    if (image.size() != pictureSize(total))
+    const std::int64_t total = headerBytes + std::int64_t(header.sealedBytes);
+    const Size size = pictureSize(total);
+    if (image.width != size.width || image.height != size.height)
         return {header, Failure::Damaged};
     // The bytes after the seal fill the last pixels with zeros; any other value
     // is a changed pixel, told without the password.
-    const std::vector<unsigned char> all = pictureBytes(image, pixelCount(image) * 3);
-    if (std::any_of(all.begin() + total, all.end(), [](unsigned char b) { return b != 0; }))
+    if (std::any_of(bytes.begin() + total, bytes.end(), [](unsigned char b) { return b != 0; }))
         return {header, Failure::Changed};
     return {header, Failure::None};
 }
 
-Sealed seal(const QString &text, const QString &password, RandomBytes &random, const KdfCost &cost)
+Sealed seal(std::u16string_view text, std::u16string_view password, RandomBytes &random,
+            const KdfCost &cost)
 {
-    if (password.isEmpty())
+    if (password.empty())
         return {{}, Failure::NeedsPassword};
-    if (text.size() > longestText)
+    if (text.size() > std::size_t(longestText))
         return {{}, Failure::TextTooLong};
 
-    QByteArray utf8 = text.toUtf8();
+    std::string utf8 = utf8::encode(text);
     const Wiped wipeText{utf8};
     std::vector<unsigned char> plain(static_cast<std::size_t>(longestPadded));
     const Wiped wipePlain{plain};
-    std::memcpy(plain.data(), utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    std::memcpy(plain.data(), utf8.data(), utf8.size());
     std::size_t padded = 0;
     if (sodium_pad(&padded, plain.data(), static_cast<std::size_t>(utf8.size()), padBlock,
                    plain.size()) != 0)
@@ -178,20 +167,21 @@ Sealed seal(const QString &text, const QString &password, RandomBytes &random, c
     return sealPadded(std::span(plain).first(padded), password, random, cost);
 }
 
-Sealed sealPadded(std::span<const unsigned char> padded, const QString &password,
+Sealed sealPadded(std::span<const unsigned char> padded, std::u16string_view password,
                   RandomBytes &random, const KdfCost &cost)
 {
-    if (password.isEmpty())
+    if (password.empty())
         return {{}, Failure::NeedsPassword};
-    if (padded.empty() || padded.size() > longestPadded || padded.size() % padBlock != 0)
+    if (padded.empty() || padded.size() > std::size_t(longestPadded) ||
+        padded.size() % padBlock != 0)
         return {{}, Failure::TextTooLong};
     if (!sodiumReady())
         return {{}, Failure::OutOfMemory};
 
     const auto sealedBytes = static_cast<std::uint32_t>(padded.size() + tagBytes);
-    const qint64 total = headerBytes + qint64(sealedBytes);
-    const QSize size = pictureSize(total);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size.width()) * size.height() * 3);
+    const Size size = pictureSize(headerBytes + std::int64_t(sealedBytes));
+    Picture image(size.width, size.height);
+    std::vector<unsigned char> &bytes = image.rgb;
     std::copy(signature.begin(), signature.end(), bytes.begin());
     bytes[versionAt] = version;
     bytes[algorithmAt] = argon2id13;
@@ -210,30 +200,20 @@ Sealed sealPadded(std::span<const unsigned char> padded, const QString &password
                                                padded.size(), bytes.data(), headerBytes, nullptr,
                                                bytes.data() + nonceAt, key.data());
 
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const std::size_t at = (static_cast<std::size_t>(y) * size.width() + x) * 3;
-            line[x] = qRgb(bytes[at], bytes[at + 1], bytes[at + 2]);
-        }
-    }
-    return {image, Failure::None};
+    return {std::move(image), Failure::None};
 }
 
-Opened open(const QImage &image, const QString &password, const KdfCost &bound)
+Opened open(const Picture &image, std::u16string_view password, const KdfCost &bound)
 {
     const HeaderRead read = readHeader(image, bound);
     if (read.failure != Failure::None)
         return {{}, read.failure};
-    if (password.isEmpty())
+    if (password.empty())
         return {{}, Failure::NeedsPassword};
     if (!sodiumReady())
         return {{}, Failure::OutOfMemory};
 
-    const qint64 total = headerBytes + qint64(read.header.sealedBytes);
-    const std::vector<unsigned char> bytes = pictureBytes(image, total);
-
+    const std::vector<unsigned char> &bytes = image.rgb;
     std::array<unsigned char, keyBytes> key{};
     const Wiped wipeKey{key};
     if (!deriveKey(key, password, bytes.data() + saltAt, read.header.cost))
@@ -250,24 +230,19 @@ Opened open(const QImage &image, const QString &password, const KdfCost &bound)
     // writer's fault, not a change on the way.
     if (sodium_unpad(&length, plain.data(), plain.size(), padBlock) != 0)
         return {{}, Failure::NotConforming};
-
-    // A leading U+FEFF is part of the text, not a byte-order mark.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
-    QString text =
-        decoder(QByteArrayView(reinterpret_cast<const char *>(plain.data()), qsizetype(length)));
-    if (decoder.hasError())
+    std::optional<std::u16string> text = utf8::decode(std::span(plain).first(length));
+    if (!text)
         return {{}, Failure::NotConforming};
-    if (text.size() > longestText)
+    if (text->size() > std::size_t(longestText))
         return {{}, Failure::TextTooLong};
-    return {std::move(text), Failure::None};
+    return {std::move(*text), Failure::None};
 }
 
-void show(const QImage &image, Surface &picture1, Surface &picture5)
+void show(const Picture &image, Surface &picture1, Surface &picture5)
 {
     // Outer sizes hold a one-pixel border on each side.
-    picture1.setWidth(static_cast<float>((image.width() + 2) * 15));
-    picture1.setHeight(static_cast<float>((image.height() + 2) * 15));
+    picture1.setWidth(static_cast<float>((image.width + 2) * 15));
+    picture1.setHeight(static_cast<float>((image.height + 2) * 15));
     picture1.Cls();
     picture1.PaintPicture(image, 0, 0);
     picture1.Refresh();

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "picture.h"
 #include "random_source.h"
-
-#include <QImage>
-#include <QString>
 
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace veltrin {
 
@@ -66,7 +66,7 @@ struct Header
 };
 
 // Whether the picture starts with the signature; the password never decides the kind.
-bool hasSignature(const QImage &image);
+bool hasSignature(const Picture &image);
 
 struct HeaderRead
 {
@@ -74,33 +74,33 @@ struct HeaderRead
     Failure failure = Failure::None;
 };
 // Reads and checks the header and the picture's size against it; never hashes.
-HeaderRead readHeader(const QImage &image, const KdfCost &bound = defaultCost);
+HeaderRead readHeader(const Picture &image, const KdfCost &bound = defaultCost);
 
 struct Sealed
 {
-    QImage image; // RGB32, null on failure
+    Picture image; // null on failure
     Failure failure = Failure::None;
 };
 // Salt and nonce come from `random`.
-Sealed seal(const QString &text, const QString &password, RandomBytes &random,
+Sealed seal(std::u16string_view text, std::u16string_view password, RandomBytes &random,
             const KdfCost &cost = defaultCost);
 
 struct Opened
 {
-    QString text;
+    std::u16string text;
     Failure failure = Failure::None;
 };
 // Seals bytes already padded to whole blocks: seal() pads the text's UTF-8 and
 // calls it; anything else that writes the format may seal other bytes.
-Sealed sealPadded(std::span<const unsigned char> padded, const QString &password,
+Sealed sealPadded(std::span<const unsigned char> padded, std::u16string_view password,
                   RandomBytes &random, const KdfCost &cost = defaultCost);
 
 // Refuses a picture that claims more than `bound` before any hashing.
-Opened open(const QImage &image, const QString &password, const KdfCost &bound = defaultCost);
+Opened open(const Picture &image, std::u16string_view password, const KdfCost &bound = defaultCost);
 
 // Shows a sealed picture where the Encryptor puts a classic one: on the work
 // surface at its size, and copied to the result surface that Save writes.
-void show(const QImage &image, Surface &picture1, Surface &picture5);
+void show(const Picture &image, Surface &picture1, Surface &picture5);
 
 // libsodium's randombytes_buf.
 class SystemRandomBytes final : public RandomBytes

@@ -8,8 +8,10 @@
 
 #include "code_page.h"
 #include "decryptor.h"
+#include "picture_kind.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
+#include "qt_adapters.h"
 
 #include <optional>
 
@@ -17,25 +19,28 @@ namespace veltrin::cli {
 
 namespace {
 
-int decryptProtected(const QImage &picture, const QString &password, const QString &name, bool crlf)
+int decryptProtected(const Picture &picture, const Recognition &kind, const QString &password,
+                     const QString &name, bool crlf)
 {
     using protectedPicture::Failure;
     // Refused before any hashing: a picture out of bounds, or no password.
-    protectedPicture::Opened opened{{}, protectedPicture::readHeader(picture).failure};
-    if (opened.failure == Failure::None && password.isEmpty())
+    const Failure refusal = kind.refusal(toU16(password));
+    if (refusal == Failure::NeedsPassword)
         throw CliError(Usage, say(phrase::protectedNeedsPassword).arg(name));
-    if (opened.failure == Failure::None)
-        opened = protectedPicture::open(picture, password);
+    if (refusal != Failure::None)
+        throw CliError(NotDecrypted, describe(refusal));
+    const protectedPicture::Opened opened = protectedPicture::open(picture, toU16(password));
     if (opened.failure != Failure::None)
         throw CliError(NotDecrypted, describe(opened.failure));
     // An authentic seal: the password was right, the text only empty.
-    if (opened.text.isEmpty()) {
+    if (opened.text.empty()) {
         printMessage(say(phrase::emptyText));
         return Success;
     }
+    QString text = fromU16(opened.text);
     if (!crlf)
-        opened.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    writeStandardOutput(opened.text.toUtf8());
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    writeStandardOutput(text.toUtf8());
     return Success;
 }
 
@@ -68,12 +73,15 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
     PictureSurface picture4(startSize::picture4Width, startSize::picture4Height);
     picture4.setPicture(openPicture(path).image);
     // The picture's own signature tells the kind, whatever the password.
-    if (protectedPicture::hasSignature(picture4.Image()))
-        return decryptProtected(picture4.Image(), password, inputName(path), parser.isSet(crlf_));
+    const Recognition kind = recognise(picture4.pixels());
+    if (kind.kind == PictureKind::Protected)
+        return decryptProtected(picture4.pixels(), kind, password, inputName(path),
+                                parser.isSet(crlf_));
     CipherMembers members = membersAfterFormLoad();
     std::optional<QString> text;
     Decryptor(members, codePage936())
-        .run({password, picture4, [&text](const QString &decoded) { text = decoded; }, [](bool) {},
+        .run({toU16(password), picture4,
+              [&text](const std::u16string &decoded) { text = fromU16(decoded); }, [](bool) {},
               [](bool) {}});
 
     if (!text)

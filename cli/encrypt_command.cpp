@@ -14,6 +14,7 @@
 #include "picture_io.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
+#include "qt_adapters.h"
 #include "random_source.h"
 
 #include <QBuffer>
@@ -47,22 +48,23 @@ Encrypted encryptToBmp(const QString &text, const QString &password)
     PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
     PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
     Encryptor(members, random, codePage936())
-        .run({text, password, picture1, picture5, [](bool) {}, [](bool) {}});
+        .run({toU16(text), toU16(password), picture1, picture5, [](bool) {}, [](bool) {}});
 
-    return asBmp(picture5.Image());
+    return asBmp(picture5.qImage());
 }
 
 // The picture Save writes after the window makes a protected picture of `text`.
 Encrypted protectToBmp(const QString &text, const QString &password)
 {
     protectedPicture::SystemRandomBytes random;
-    const protectedPicture::Sealed sealed = protectedPicture::seal(text, password, random);
+    const protectedPicture::Sealed sealed =
+        protectedPicture::seal(toU16(text), toU16(password), random);
     if (sealed.failure != protectedPicture::Failure::None)
         throw CliError(Usage, describe(sealed.failure));
     PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
     PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
     protectedPicture::show(sealed.image, picture1, picture5);
-    return asBmp(picture5.Image());
+    return asBmp(picture5.qImage());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "cipher_picture.h"
 #include "code_page.h"
 #include "decryptor.h"
+#include "picture_kind.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
 #include "runtime_error.h"
@@ -29,13 +30,13 @@ QString incompleteBecause(const PictureSurface &picture)
     if (length < 1 || length > longestText || factorA < 1000000 || factorA > 1999999 ||
         (factorB != 2 && factorB != 3))
         return say(phrase::foreignHeader);
-    const QSize area = picture.Image().size();
-    if (!WalkFits(length, area.width(), area.height()))
+    const Picture &area = picture.pixels();
+    if (!WalkFits(length, area.width, area.height))
         return say(phrase::cellsOutside);
     CipherMembers members = membersAfterFormLoad();
     try {
         Decryptor(members, codePage936())
-            .run({QString(), picture, [](const QString &) {}, [](bool) {}, [](bool) {}});
+            .run({{}, picture, [](const std::u16string &) {}, [](bool) {}, [](bool) {}});
     } catch (const RuntimeError &error) {
         return describe(error);
     }
@@ -43,9 +44,8 @@ QString incompleteBecause(const PictureSurface &picture)
 }
 
 // The header of a protected picture as stored: nothing in it comes from the password.
-QStringList protectedLines(const QImage &picture)
+QStringList protectedLines(const protectedPicture::HeaderRead &read)
 {
-    const protectedPicture::HeaderRead read = protectedPicture::readHeader(picture);
     const protectedPicture::Header &header = read.header;
     QStringList lines{say(phrase::infoKind).arg(say(phrase::kindProtected).arg(header.version))};
     if (header.version != 0) {
@@ -76,11 +76,12 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
 {
     PictureSurface picture(startSize::picture4Width, startSize::picture4Height);
     picture.setPicture(openPicture(positional.at(0)).image);
-    const QSize size = picture.Image().size();
-    if (protectedPicture::hasSignature(picture.Image())) {
+    const QSize size(picture.pixels().width, picture.pixels().height);
+    const Recognition kind = recognise(picture.pixels());
+    if (kind.kind == PictureKind::Protected) {
         const QStringList lines =
             QStringList{say(phrase::infoSize).arg(size.width()).arg(size.height())} +
-            protectedLines(picture.Image());
+            protectedLines(kind.header);
         writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
         return Success;
     }

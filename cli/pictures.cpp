@@ -5,7 +5,7 @@
 #include "phrases.h"
 
 #include "picture_files.h"
-#include "runtime_error.h"
+#include "qt_adapters.h"
 
 #include <QFileInfo>
 
@@ -49,7 +49,7 @@ OpenedPicture openPicture(const QString &path)
             load = LoadPicture(path, loader);
         }
     } catch (const RuntimeError &error) {
-        load = {std::nullopt, error.number(), error.description()};
+        load = {std::nullopt, error.number(), description(error)};
     }
     if (!load.picture)
         throw CliError(Usage, say(phrase::cannotReadPicture)
@@ -65,7 +65,7 @@ OpenedPicture openPicture(const QString &path)
 
 QString describe(const RuntimeError &error)
 {
-    QString reason = error.description();
+    QString reason = description(error);
     if (!chinese()) {
         switch (error.number()) {
         case RuntimeError::InvalidProcedureCall:

@@ -2,7 +2,7 @@
 #include "picture_files.h"
 
 #include "file_error_text.h"
-#include "runtime_error.h"
+#include "qt_adapters.h"
 #include "safe_write.h"
 
 #include <QBuffer>
@@ -71,10 +71,10 @@ QString PictureFiles::save(const Surface &picture5)
     }
 
     try {
-        saveProven(picture5.Image(), path);
+        saveProven(toQImage(picture5.Image()), path);
     } catch (const RuntimeError &error) {
         messages_.show(QStringLiteral("无法保存图片到 %1。\n%2")
-                           .arg(QDir::toNativeSeparators(path), error.description()),
+                           .arg(QDir::toNativeSeparators(path), description(error)),
                        module_.applicationTitle(), MessageBox::Critical);
     }
     return fileName;
@@ -103,14 +103,14 @@ void PictureFiles::saveProven(const QImage &image, const QString &path)
                              QDir::toNativeSeparators(error.newFileAt));
         switch (error.kind) {
         case SafeWriteError::NotProven:
-            throw RuntimeError(DeviceIoError,
+            throw runtimeError(DeviceIoError,
                                QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
                                               "所以没有保存。%1")
                                    .arg(where));
         case SafeWriteError::Exists:
-            throw RuntimeError(FileAlreadyExists, QStringLiteral("文件已存在。%1").arg(where));
+            throw runtimeError(FileAlreadyExists, QStringLiteral("文件已存在。%1").arg(where));
         case SafeWriteError::NotAFile:
-            throw RuntimeError(
+            throw runtimeError(
                 PathFileAccessError,
                 QStringLiteral("路径/文件访问错误：%1")
                     .arg(error.systemError == EISDIR
@@ -119,7 +119,7 @@ void PictureFiles::saveProven(const QImage &image, const QString &path)
         case SafeWriteError::System:
             break;
         }
-        throw RuntimeError(
+        throw runtimeError(
             PathFileAccessError,
             QStringLiteral("路径/文件访问错误：%1。%2")
                 .arg(writeErrorText(path, error.systemError, QFileDevice::NoError), where));

@@ -3,6 +3,7 @@
 
 #include "file_error_text.h"
 #include "picture_layout.h"
+#include "qt_adapters.h"
 #include "runtime_error.h"
 #include "system_error.h"
 
@@ -374,7 +375,7 @@ OpenedPicture QtPictureLoader::loadPictureFallback(const QString &path)
 {
     PictureLoad loaded = decode(path);
     if (!loaded.picture)
-        throw RuntimeError(loaded.errorNumber, loaded.reason);
+        throw runtimeError(loaded.errorNumber, loaded.reason);
     return *std::move(loaded.picture);
 }
 
@@ -386,7 +387,7 @@ PictureLoad QtPictureLoader::loadBytes(const QByteArray &bytes, const QString &s
 void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
 {
     if (image.isNull())
-        throw RuntimeError(InvalidPicture, QStringLiteral("无效图片"));
+        throw runtimeError(InvalidPicture, QStringLiteral("无效图片"));
     // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. The system's error
     // right after the failing call says why; Qt's own reason is English.
     QImageWriter writer(&device, "bmp");
@@ -396,7 +397,7 @@ void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
         const auto *file = qobject_cast<const QFileDevice *>(&device);
         const bool failed = file && file->error() != QFileDevice::NoError;
         const bool full = failed && file->error() == QFileDevice::ResourceError;
-        throw RuntimeError(full ? DiskFull : PathFileAccessError,
+        throw runtimeError(full ? DiskFull : PathFileAccessError,
                            QStringLiteral("无法写入图片：%1")
                                .arg(failed ? writeErrorText(file->fileName(), error, file->error())
                                            : QStringLiteral("无法编码图片")));

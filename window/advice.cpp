@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "advice.h"
 
+#include "qt_adapters.h"
+
 #include <QDir>
 #include <QStringList>
 
@@ -79,7 +81,7 @@ QString advice(const RuntimeError &error, const ErrorSituation &situation)
 QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situation)
 {
     return u"运行时错误 '%1':\n\n%2\n\n%3"_s.arg(error.number())
-        .arg(error.description(), advice(error, situation));
+        .arg(description(error), advice(error, situation));
 }
 
 QString nothingDecryptedText(const ErrorSituation &situation)

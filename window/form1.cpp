@@ -8,7 +8,9 @@
 #include "encryptor.h"
 #include "fonts.h"
 #include "picture_data.h"
+#include "picture_kind.h"
 #include "protected_picture.h"
+#include "qt_adapters.h"
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
@@ -400,7 +402,8 @@ void Form1::tookPicture4(const PictureLoad &load, const QString &subject)
 
 void Form1::copyPicture()
 {
-    QGuiApplication::clipboard()->setMimeData(pictureAsData(Picture5->surface().Image()).release());
+    QGuiApplication::clipboard()->setMimeData(
+        pictureAsData(Picture5->surface().qImage()).release());
 }
 
 void Form1::pastePicture()
@@ -473,8 +476,8 @@ void Form1::Command1_Click()
         return;
     }
     Encryptor encryptor(m_, services_.random, services_.codePage);
-    encryptor.run({Text1->Text(), Text3->Text(), Picture1->surface(), Picture5->surface(),
-                   [this](bool on) { Label2[1]->setEnabled(on); },
+    encryptor.run({toU16(Text1->Text()), toU16(Text3->Text()), Picture1->surface(),
+                   Picture5->surface(), [this](bool on) { Label2[1]->setEnabled(on); },
                    [this](bool on) { Frame1[0]->setEnabled(on); }});
 }
 
@@ -495,12 +498,12 @@ void Form1::Command6_Click()
 
 void Form1::encryptProtected()
 {
-    const QString text = Text1->Text();
-    if (text.isEmpty())
+    const std::u16string text = toU16(Text1->Text());
+    if (text.empty())
         return;
-    const QString password = Text3->Text();
+    const std::u16string password = toU16(Text3->Text());
     protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
-    if (!password.isEmpty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
+    if (!password.empty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
             sealed = protectedPicture::seal(text, password, services_.randomBytes);
         }))
         return;
@@ -512,13 +515,11 @@ void Form1::encryptProtected()
     protectedPicture::show(sealed.image, Picture1->surface(), Picture5->surface());
 }
 
-bool Form1::decryptProtected(const QImage &picture, Attempt attempt)
+bool Form1::decryptProtected(const Picture &picture, const Recognition &kind, Attempt attempt)
 {
-    const QString password = Text4->Text();
+    const std::u16string password = toU16(Text4->Text());
     // Refused before any hashing: a picture out of bounds, or no password.
-    protectedPicture::Opened opened{{}, protectedPicture::readHeader(picture).failure};
-    if (opened.failure == protectedPicture::Failure::None && password.isEmpty())
-        opened.failure = protectedPicture::Failure::NeedsPassword;
+    protectedPicture::Opened opened{{}, kind.refusal(password)};
     if (opened.failure == protectedPicture::Failure::None &&
         !deriveWhileBusy({Frame2[0], Label2[0]},
                          [&] { opened = protectedPicture::open(picture, password); }))
@@ -528,9 +529,9 @@ bool Form1::decryptProtected(const QImage &picture, Attempt attempt)
                                 windowTitle(), MessageBox::Exclamation);
         return false;
     }
-    Text2->setText(opened.text);
+    Text2->setText(fromU16(opened.text));
     // The seal is authentic, so the password was right: the text is only empty.
-    if (opened.text.isEmpty()) {
+    if (opened.text.empty()) {
         services_.messages.show(u"这张受保护的图片里的文字是空的。"_s, windowTitle(),
                                 MessageBox::Information);
     }
@@ -557,14 +558,15 @@ bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
 bool Form1::decryptFrom(const Surface &source, Attempt attempt)
 {
     // The picture's own signature tells the kind, whatever the password.
-    if (protectedPicture::hasSignature(source.Image()))
-        return decryptProtected(source.Image(), attempt);
+    const Picture picture = source.Image();
+    if (const Recognition kind = recognise(picture); kind.kind == PictureKind::Protected)
+        return decryptProtected(picture, kind, attempt);
     bool nothing = false;
     Decryptor decryptor(m_, services_.codePage);
-    decryptor.run({Text4->Text(), source,
-                   [this, &nothing](const QString &text) {
-                       Text2->setText(text);
-                       nothing = text.isEmpty();
+    decryptor.run({toU16(Text4->Text()), source,
+                   [this, &nothing](const std::u16string &text) {
+                       Text2->setText(fromU16(text));
+                       nothing = text.empty();
                    },
                    [this](bool on) { Frame2[0]->setEnabled(on); },
                    [this](bool on) { Label2[0]->setEnabled(on); }});

@@ -23,6 +23,8 @@ class PictureWriter;
 class RandomBytes;
 class RandomSource;
 class TickCounter;
+struct Picture;
+struct Recognition;
 class WorkerThreads;
 
 // What the window needs of the platform; tests hand in fakes.
@@ -92,7 +94,7 @@ private:
     bool decryptFrom(const Surface &source, Attempt attempt);
     // Encrypt and decrypt when the picture is, or is to be, protected.
     void encryptProtected();
-    bool decryptProtected(const QImage &picture, Attempt attempt);
+    bool decryptProtected(const Picture &picture, const Recognition &kind, Attempt attempt);
     // Runs the key derivation off the window's thread and tells the user what
     // the wait held back; false when it could not start, which was told.
     bool deriveWhileBusy(std::initializer_list<QWidget *> disabled,

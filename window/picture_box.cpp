@@ -25,7 +25,7 @@ void PictureBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.drawImage(1, 1, surface_.Image());
+    painter.drawImage(1, 1, surface_.qImage());
 }
 
 } // namespace veltrin

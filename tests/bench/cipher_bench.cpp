@@ -3,15 +3,15 @@
 #include "code_page.h"
 #include "decryptor.h"
 #include "encryptor.h"
-#include "picture_surface.h"
+#include "memory_surface.h"
 #include "random_source.h"
 
 #include <QImage>
-#include <QString>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 
 namespace veltrin {
 namespace {
@@ -34,14 +34,14 @@ private:
 };
 
 // Half ASCII, half Chinese, with line breaks: the mix the text box holds.
-QString mixedText()
+std::u16string mixedText()
 {
-    const QString pieces[] = {QStringLiteral("Hello, world! "), QStringLiteral("加密解密的内容"),
-                              QStringLiteral("\r\n"), QStringLiteral("对比2个文本框 abc ")};
-    QString text;
+    const std::u16string pieces[] = {u"Hello, world! ", u"加密解密的内容", u"\r\n",
+                                     u"对比2个文本框 abc "};
+    std::u16string text;
     for (int i = 0; text.size() < kLength; ++i)
         text += pieces[i % 4];
-    text.truncate(kLength);
+    text.resize(kLength);
     return text;
 }
 
@@ -51,10 +51,10 @@ struct Pages
 {
     CipherMembers members;
     CyclingRandom random;
-    PictureSurface picture1{2325, 795};
-    PictureSurface picture5{2565, 915};
-    QString text = mixedText();
-    QString password = QStringLiteral("Zz9");
+    MemorySurface picture1{2325, 795};
+    MemorySurface picture5{2565, 915};
+    std::u16string text = mixedText();
+    std::u16string password = u"Zz9";
 
     Pages()
     {
@@ -84,14 +84,14 @@ void BM_Decrypt12000(benchmark::State &state)
 {
     Pages pages;
     pages.encrypt();
-    QString text2;
+    std::u16string text2;
     Decryptor decryptor(pages.members, codePage936());
     const DecryptPage page{pages.password, pages.picture1,
-                           [&](const QString &text) { text2 = text; }, ignoreEnabled,
+                           [&](const std::u16string &text) { text2 = text; }, ignoreEnabled,
                            ignoreEnabled};
     for (auto _ : state) {
         decryptor.run(page);
-        benchmark::DoNotOptimize(text2.constData());
+        benchmark::DoNotOptimize(text2.data());
     }
     if (text2 != pages.text)
         state.SkipWithError("the picture did not decrypt to its text");
@@ -105,7 +105,7 @@ void BM_Floor_WritePixels12000(benchmark::State &state)
 {
     Pages pages;
     pages.encrypt();
-    QImage image(pages.picture1.Image().size(), QImage::Format_RGB32);
+    QImage image(pages.picture1.Image().width, pages.picture1.Image().height, QImage::Format_RGB32);
     const int width = image.width();
     for (auto _ : state) {
         image.fill(0xFFFFFFFFu);

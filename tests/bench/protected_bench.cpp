@@ -4,8 +4,6 @@
 // process's peak resident memory so far, Argon2id's 256 MiB included.
 #include "protected_picture.h"
 
-#include <QString>
-
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -16,8 +14,8 @@ namespace {
 using namespace protectedPicture;
 
 // 12000 characters of three UTF-8 bytes each: the largest padded text.
-const QString text(12000, u'齄');
-const QString password = QStringLiteral("Zz9Zz9Zz9Zz9Zz9Zz9Zz");
+const std::u16string text(12000, u'齄');
+const std::u16string password = u"Zz9Zz9Zz9Zz9Zz9Zz9Zz";
 
 void reportPeakMemory(benchmark::State &state)
 {
@@ -33,7 +31,7 @@ void BM_ProtectedEncrypt12000(benchmark::State &state)
         const Sealed sealed = seal(text, password, random);
         if (sealed.failure != Failure::None)
             state.SkipWithError("the text was not sealed");
-        benchmark::DoNotOptimize(sealed.image.constBits());
+        benchmark::DoNotOptimize(sealed.image.rgb.data());
     }
     reportPeakMemory(state);
 }
@@ -42,12 +40,12 @@ BENCHMARK(BM_ProtectedEncrypt12000)->Unit(benchmark::kMillisecond)->UseRealTime(
 void BM_ProtectedDecrypt12000(benchmark::State &state)
 {
     SystemRandomBytes random;
-    const QImage image = seal(text, password, random).image;
+    const Picture image = seal(text, password, random).image;
     for (auto _ : state) {
         const Opened opened = open(image, password);
         if (opened.text != text)
             state.SkipWithError("the picture did not decrypt to its text");
-        benchmark::DoNotOptimize(opened.text.constData());
+        benchmark::DoNotOptimize(opened.text.data());
     }
     reportPeakMemory(state);
 }

@@ -56,7 +56,7 @@ void BM_Save12000_WriteOnly(benchmark::State &state)
 {
     QTemporaryDir temp;
     const QString path = temp.filePath(QStringLiteral("picture.bmp"));
-    const QImage image = cipherSizedPicture().Image();
+    const QImage image = cipherSizedPicture().qImage();
     for (auto _ : state) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))

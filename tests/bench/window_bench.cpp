@@ -92,7 +92,7 @@ public:
         form_->findChild<QPushButton *>(u"Command1"_s)->click();
         form_->Label2_Click(1);
         settle();
-        return form_->findChild<PictureBox *>(u"Picture5"_s)->surface().Image();
+        return form_->findChild<PictureBox *>(u"Picture5"_s)->surface().qImage();
     }
 
     // Seconds from the click to Text2 painted or the error reported.

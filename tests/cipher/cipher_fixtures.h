@@ -8,6 +8,7 @@
 #include "encryptor.h"
 #include "fakes.h"
 #include "picture_surface.h"
+#include "qt_adapters.h"
 #include "runtime_error.h"
 #include "surface.h"
 
@@ -133,8 +134,8 @@ public:
         record("Height", "Height=" + twips(value));
         inner_.setHeight(value);
     }
-    QImage Image() const override { return inner_.Image(); }
-    void PaintPicture(const QImage &picture, float x, float y) override
+    Picture Image() const override { return inner_.Image(); }
+    void PaintPicture(const Picture &picture, float x, float y) override
     {
         record("PaintPicture", "PaintPicture(" + twips(x) + "," + twips(y) + ")");
         inner_.PaintPicture(picture, x, y);
@@ -150,7 +151,7 @@ private:
     {
         log_.push_back(name_ + "." + entry);
         if (call == failCall_ && ++calls_[call] == failOccurrence_)
-            throw RuntimeError(failNumber_, QStringLiteral("control failure"));
+            throw RuntimeError(failNumber_, u"control failure");
     }
 
     Surface &inner_;
@@ -187,7 +188,7 @@ public:
         reads_.push_back(cell);
         if (failCell_ && cell == *failCell_) {
             failCell_.reset();
-            throw RuntimeError(failNumber_, QStringLiteral("control failure"));
+            throw RuntimeError(failNumber_, u"control failure");
         }
         if (cell.column < 0 || cell.row < 0 || cell.column >= columns_ || cell.row >= rows_)
             return -1;
@@ -201,8 +202,8 @@ public:
     float Height() const override { return static_cast<float>(15 * (rows_ + 2)); }
     void setWidth(float) override { ADD_FAILURE() << "resize of a source picture"; }
     void setHeight(float) override { ADD_FAILURE() << "resize of a source picture"; }
-    QImage Image() const override { return {}; }
-    void PaintPicture(const QImage &, float, float) override { ADD_FAILURE() << "PaintPicture"; }
+    Picture Image() const override { return {}; }
+    void PaintPicture(const Picture &, float, float) override { ADD_FAILURE() << "PaintPicture"; }
     void Refresh() override {}
 
 private:
@@ -277,15 +278,15 @@ struct CipherRig
 
     void encryptRaw(const QString &text, const QString &password)
     {
-        encryptor.run(EncryptPage{text, password, recorded1, recorded5,
+        encryptor.run(EncryptPage{toU16(text), toU16(password), recorded1, recorded5,
                                   logEnabled(log, "Label2(1)"), logEnabled(log, "Frame1(0)")});
     }
 
     void decrypt(const Surface &source, const QString &password)
     {
-        decryptor.run(DecryptPage{password, source,
-                                  [this](const QString &text) {
-                                      text2 = text;
+        decryptor.run(DecryptPage{toU16(password), source,
+                                  [this](const std::u16string &text) {
+                                      text2 = fromU16(text);
                                       ++text2Sets;
                                       log.push_back("Text2 set");
                                   },
@@ -307,7 +308,7 @@ inline std::optional<int> runtimeErrorOf(const std::function<void()> &operation)
 // Codes of a text in code page 936.
 inline std::vector<std::int16_t> codesOf(const QString &text)
 {
-    return codePage936().codes(text);
+    return codePage936().codes(toU16(text));
 }
 
 // A text of `length` characters drawn from ASCII, GBK Chinese and line breaks,

@@ -229,7 +229,7 @@ class Password : public ::testing::TestWithParam<KeyCase>
 
 TEST_P(Password, KeyIsTheSumOfTheCodes)
 {
-    EXPECT_EQ(PasswordKey(GetParam().password, codePage936()), GetParam().key);
+    EXPECT_EQ(PasswordKey(toU16(GetParam().password), codePage936()), GetParam().key);
 }
 
 INSTANTIATE_TEST_SUITE_P(CipherPicture, Password,

@@ -37,7 +37,7 @@ void expectAtHome(const CipherMembers &m)
 {
     EXPECT_EQ(m.readX, 30);
     EXPECT_EQ(m.readY, 0);
-    EXPECT_TRUE(m.decodedText.isEmpty());
+    EXPECT_TRUE(m.decodedText.empty());
 }
 
 struct ExampleCase
@@ -210,7 +210,7 @@ class SkipValue : public ::testing::TestWithParam<SkipCase>
 TEST_P(SkipValue, IsSkippedOrIsNoCharacter)
 {
     const SkipCase &c = GetParam();
-    const std::int32_t key = PasswordKey(c.password, codePage936());
+    const std::int32_t key = PasswordKey(toU16(c.password), codePage936());
     CellSurface source = handMade(3, 3, 3, 1, 1, key, {120, c.c, 121});
     CipherRig rig;
     const auto error = runtimeErrorOf([&] { rig.decrypt(source, c.password); });
@@ -264,7 +264,7 @@ class WalkAndSurface : public ::testing::TestWithParam<FitCase>
 TEST_P(WalkAndSurface, CellsPastThePictureAreRefusedBeforeAnyDataCell)
 {
     const FitCase &c = GetParam();
-    const std::int32_t key = PasswordKey(c.password, codePage936());
+    const std::int32_t key = PasswordKey(toU16(c.password), codePage936());
     // Product 1000000 with key 0: a cell outside would read as a skipped one.
     CellSurface source(c.columns, c.rows);
     source.set(0, 0, c.length + key);

@@ -45,7 +45,7 @@ TEST(Encryptor, WorkedExampleHello)
         {0, 30, 2469242, 122, 173, 37},
         {15, 30, 2469245, 125, 173, 37},
     };
-    const QImage image = rig.picture1.Image();
+    const QImage image = rig.picture1.qImage();
     for (const PixelCase &p : table) {
         SCOPED_TRACE(::testing::Message() << "(" << p.x << ", " << p.y << ")");
         EXPECT_EQ(rig.picture1.Point(static_cast<float>(p.x), static_cast<float>(p.y)), p.value);
@@ -66,7 +66,7 @@ TEST(Encryptor, DoubleByteCharacterGivesItsNegativeCode)
     CipherRig rig;
     rig.encrypt(QStringLiteral("加"), QString(), 1234567, 2);
     EXPECT_EQ(rig.picture1.Point(0, 15), 2451937);
-    const QRgb rgb = rig.picture1.Image().pixel(0, 1);
+    const QRgb rgb = rig.picture1.qImage().pixel(0, 1);
     EXPECT_EQ(qRed(rgb), 225);
     EXPECT_EQ(qGreen(rgb), 105);
     EXPECT_EQ(qBlue(rgb), 37);
@@ -129,7 +129,7 @@ TEST(Encryptor, TwelveThousandCharactersEndAtTheLastCell)
     rig.encrypt(text, QString(), 1234567, 2);
     EXPECT_EQ(rig.picture1.Point(180, 1635), 2469134 + 120);
     EXPECT_EQ(rig.picture1.Point(195, 1635), PictureSurface::white);
-    EXPECT_EQ(rig.picture1.Image().size(), QSize(110, 110));
+    EXPECT_EQ(rig.picture1.qImage().size(), QSize(110, 110));
 }
 
 TEST(Encryptor, BlanksAreText)
@@ -202,8 +202,8 @@ TEST_P(EncryptPassword, RaisesEveryValueByTheKeyAndEndsWithKeyZero)
     keyed.encrypt(text, GetParam().password, 1765432, 3);
 
     expectCipherPicture(keyed.picture1, text, GetParam().key, 1765432, 3);
-    const QImage a = plain.picture1.Image();
-    const QImage b = keyed.picture1.Image();
+    const QImage a = plain.picture1.qImage();
+    const QImage b = keyed.picture1.qImage();
     ASSERT_EQ(a.size(), b.size());
     const std::vector<std::int16_t> codes = codesOf(text);
     for (int i = 1; i <= static_cast<int>(codes.size()); ++i) {
@@ -230,8 +230,8 @@ TEST(Encryptor, EmptyTextChangesNothing)
     rig.members.readFactorA = 8;
     rig.members.factorA = 1234567;
     const CipherMembers before = rig.members;
-    const QImage image1 = rig.picture1.Image();
-    const QImage image5 = rig.picture5.Image();
+    const QImage image1 = rig.picture1.qImage();
+    const QImage image5 = rig.picture5.qImage();
     const QSize size1 = rig.picture1.outerSize();
     const QSize size5 = rig.picture5.outerSize();
     rig.log.clear();
@@ -243,8 +243,8 @@ TEST(Encryptor, EmptyTextChangesNothing)
     EXPECT_TRUE(rig.log.empty()) << rig.log.front();
     EXPECT_EQ(rig.random.remaining(), 2u) << "no number drawn";
     expectSameMembers(rig.members, before);
-    EXPECT_EQ(rig.picture1.Image(), image1);
-    EXPECT_EQ(rig.picture5.Image(), image5);
+    EXPECT_EQ(rig.picture1.qImage(), image1);
+    EXPECT_EQ(rig.picture5.qImage(), image5);
     EXPECT_EQ(rig.picture1.outerSize(), size1);
     EXPECT_EQ(rig.picture5.outerSize(), size5);
 
@@ -305,7 +305,7 @@ TEST(Encryptor, MembersAfterAnEncryption)
     EXPECT_EQ(rig.members.readLength, 11);
     EXPECT_EQ(rig.members.readFactorA, 12);
     EXPECT_EQ(rig.members.readFactorB, 13);
-    EXPECT_TRUE(rig.members.decodedText.isEmpty());
+    EXPECT_TRUE(rig.members.decodedText.empty());
 }
 
 class ResultSurface : public ::testing::TestWithParam<std::vector<int>>
@@ -321,7 +321,7 @@ TEST_P(ResultSurface, HoldsAnExactCopyOfTheWorkSurface)
         rig.encrypt(text, QStringLiteral("k"), 1000000 + length, length % 2 == 0 ? 2 : 3);
         EXPECT_EQ(rig.picture5.Width(), rig.picture1.Width());
         EXPECT_EQ(rig.picture5.Height(), rig.picture1.Height());
-        EXPECT_EQ(rig.picture5.Image(), rig.picture1.Image());
+        EXPECT_EQ(rig.picture5.qImage(), rig.picture1.qImage());
         expectCipherPicture(rig.picture5, text, 107, 1000000 + length, length % 2 == 0 ? 2 : 3);
     }
 }
@@ -336,9 +336,9 @@ TEST(Encryptor, SameTextTwiceSameLayoutOtherColours)
     CipherRig rig;
     const QString text = mixedText(40, 9);
     rig.encrypt(text, QString(), 1234567, 2);
-    const QImage first = rig.picture1.Image();
+    const QImage first = rig.picture1.qImage();
     rig.encrypt(text, QString(), 1765432, 3);
-    const QImage second = rig.picture1.Image();
+    const QImage second = rig.picture1.qImage();
     EXPECT_EQ(first.size(), second.size());
     EXPECT_NE(first, second);
     expectCipherPicture(rig.picture1, text, 0, 1765432, 3);

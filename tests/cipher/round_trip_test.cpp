@@ -73,7 +73,7 @@ TEST_P(RoundTrip, DecryptsFromWorkResultAndReopenedPicture)
 
     // As Open shows a saved picture: the surface takes the picture's size.
     PictureSurface picture4(2520, 465);
-    picture4.setPicture(rig.picture5.Image());
+    picture4.setPicture(rig.picture5.qImage());
     rig.text2.clear();
     rig.decrypt(picture4, password);
     EXPECT_EQ(rig.text2, c.text) << "from Picture4";
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) {
         const QString &password = std::get<1>(info.param);
         return std::string(std::get<0>(info.param).name) + "_Key" +
-               std::to_string(PasswordKey(password, codePage936())) + "_B" +
+               std::to_string(PasswordKey(toU16(password), codePage936())) + "_B" +
                std::to_string(std::get<2>(info.param).b);
     });
 
@@ -133,7 +133,7 @@ TEST_P(OtherFormat, OpensAndDecrypts)
         QDir(temp.path()).filePath(QStringLiteral("cipher.") + QLatin1String(c.suffix));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(c.write(rig.picture5.Image()));
+    file.write(c.write(rig.picture5.qImage()));
     file.close();
 
     QtPictureLoader loader;
@@ -175,7 +175,7 @@ TEST_P(AfterThreeCharacters, BothPicturesDecrypt)
     rig.encrypt(QStringLiteral("abc"), QStringLiteral("k"), 1234567, 3);
     EXPECT_EQ(rig.picture1.Point(30, 0), 3 + 107);
     EXPECT_EQ(CanvasSize(3).width, 65);
-    EXPECT_GE(rig.picture1.Image().width(), 3);
+    EXPECT_GE(rig.picture1.qImage().width(), 3);
     rig.decrypt(rig.picture1, QStringLiteral("k"));
     EXPECT_EQ(rig.text2, QStringLiteral("abc"));
     rig.decrypt(rig.picture5, QStringLiteral("k"));
@@ -208,15 +208,17 @@ TEST(RoundTrip, ManyEncryptionsOnTheSameSurfacesWithTheSystemSource)
     for (int round = 0; round < 300; ++round) {
         const QString text = mixedText(round % 7 == 0 ? 3 : length(engine), 1000 + round);
         const QString &password = passwords[round % 3];
-        encryptor.run(EncryptPage{text, password, picture1, picture5, ignore, ignore});
+        encryptor.run(
+            EncryptPage{toU16(text), toU16(password), picture1, picture5, ignore, ignore});
         ASSERT_GE(members.factorA, 1000000);
         ASSERT_LE(members.factorA, 1999999);
         ASSERT_TRUE(members.factorB == 2 || members.factorB == 3);
         for (const Surface *source :
              {static_cast<const Surface *>(&picture1), static_cast<const Surface *>(&picture5)}) {
             QString text2;
-            decryptor.run(DecryptPage{password, *source, [&](const QString &t) { text2 = t; },
-                                      ignore, ignore});
+            decryptor.run(DecryptPage{toU16(password), *source,
+                                      [&](const std::u16string &t) { text2 = fromU16(t); }, ignore,
+                                      ignore});
             ASSERT_EQ(text2, text) << "round " << round;
         }
     }

@@ -89,7 +89,7 @@ TEST_P(SaveNames, ExtensionIsAddedOnlyWhenMissing)
     EXPECT_EQ(dialogs.calls[0].record.lpstrTitle, QStringLiteral("保存图片到"));
     const auto reopened = loadImage(loader, inTemp(c.written));
     ASSERT_TRUE(reopened.has_value());
-    EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.Image());
+    EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.qImage());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +133,7 @@ TEST_P(ReplaceAddedName, AnExistingFileBehindTheAddedExtensionIsReplacedOnlyAfte
     if (GetParam().replaced) {
         const auto reopened = loadImage(loader, existing);
         ASSERT_TRUE(reopened.has_value());
-        EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.Image());
+        EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.qImage());
     } else {
         EXPECT_EQ(readAll(existing), QByteArrayLiteral("the old picture"));
     }
@@ -189,7 +189,7 @@ public:
     void SavePicture(const QImage &, QIODevice &) override
     {
         ++calls;
-        throw RuntimeError(61, QStringLiteral("磁盘已满"));
+        throw RuntimeError(61, u"磁盘已满");
     }
     int calls = 0;
 };
@@ -282,7 +282,8 @@ TEST_F(PictureFilesTest, ASavedFileKeepsThePermissionsOfTheOneItReplaces)
 
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(QFile::permissions(existing), wide);
-    EXPECT_EQ(loadImage(loader, existing)->convertToFormat(QImage::Format_RGB32), picture5.Image());
+    EXPECT_EQ(loadImage(loader, existing)->convertToFormat(QImage::Format_RGB32),
+              picture5.qImage());
 }
 
 // --- open ---
@@ -290,12 +291,12 @@ TEST_F(PictureFilesTest, ASavedFileKeepsThePermissionsOfTheOneItReplaces)
 TEST_F(PictureFilesTest, CancelledOpenKeepsThePicture)
 {
     drawRandom(picture4, 7, 3);
-    const QImage before = picture4.Image();
+    const QImage before = picture4.qImage();
     dialogs.cancel();
 
     EXPECT_TRUE(files.open(picture4).fileName.isEmpty());
 
-    EXPECT_EQ(picture4.Image(), before);
+    EXPECT_EQ(picture4.qImage(), before);
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_FALSE(dialogs.calls[0].save);
     EXPECT_EQ(dialogs.calls[0].record.lpstrTitle, QStringLiteral("打开图片"));
@@ -342,7 +343,7 @@ TEST_P(OpenUnreadable, ClearsThePictureQuietly)
     EXPECT_EQ(files.open(picture4).fileName, path);
 
     EXPECT_TRUE(messages.shown.empty());
-    const QImage shown = picture4.Image();
+    const QImage shown = picture4.qImage();
     ASSERT_FALSE(shown.isNull());
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
@@ -367,7 +368,7 @@ public:
     {
         ++firstCalls;
         if (first == First::Throws)
-            throw RuntimeError(7, QStringLiteral("内存不足"));
+            throw RuntimeError(7, u"内存不足");
         if (first == First::None)
             return {std::nullopt, 481, QStringLiteral("无效图片")};
         QImage image(2, 1, QImage::Format_RGB32);
@@ -378,7 +379,7 @@ public:
     {
         ++fallbackCalls;
         if (fallbackThrows)
-            throw RuntimeError(481, QStringLiteral("无效图片"));
+            throw RuntimeError(481, u"无效图片");
         QImage image(3, 1, QImage::Format_RGB32);
         image.fill(qRgb(2, 2, 2));
         return {image, "bmp", false};

@@ -100,6 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     picture4.setPicture(load.picture->image);
     decrypt(picture4, QString());
     decrypt(picture4, QStringLiteral("Zz9"));
-    openProtected(picture4.Image());
+    openProtected(picture4.qImage());
     return 0;
 }

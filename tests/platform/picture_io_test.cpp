@@ -5,6 +5,7 @@
 #include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
+#include "qt_adapters.h"
 #include "qt_printers.h"
 #include "runtime_error.h"
 
@@ -72,7 +73,7 @@ QImage shown(const QImage &image)
 {
     PictureSurface surface(0, 0);
     surface.setPicture(image);
-    return surface.Image();
+    return surface.qImage();
 }
 
 // Where the pixels differ first, for a readable failure.
@@ -201,7 +202,7 @@ TEST_P(BadPicture, IsRefusedWithNoneOrTheInvalidPictureError)
         ADD_FAILURE() << "the fallback loader accepted an invalid file";
     } catch (const RuntimeError &error) {
         EXPECT_EQ(error.number(), 481);
-        EXPECT_EQ(error.description(), QStringLiteral("无效图片"));
+        EXPECT_EQ(description(error), QStringLiteral("无效图片"));
     }
 }
 
@@ -384,8 +385,8 @@ TEST_P(NotAPicture, GivesNoneAndTheFallbackReportsWhy)
     } catch (const RuntimeError &error) {
         EXPECT_EQ(error.number(), GetParam().errorNumber);
         // The reason is told to the user in Chinese, never in Qt's English.
-        EXPECT_FALSE(error.description().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
-            << error.description().toStdString();
+        EXPECT_FALSE(description(error).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            << description(error).toStdString();
     }
 }
 

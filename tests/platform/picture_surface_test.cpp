@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_surface.h"
+#include "qt_adapters.h"
 
 #include <QPainter>
 
@@ -20,7 +21,7 @@ float tw(int pixel)
 // Number of drawing-area pixels whose Point differs from `expected(column, row)`.
 template <typename Expected> int mismatches(const PictureSurface &surface, Expected expected)
 {
-    const QSize size = surface.Image().size();
+    const QSize size = surface.qImage().size();
     int count = 0;
     for (int row = 0; row < size.height(); ++row)
         for (int column = 0; column < size.width(); ++column)
@@ -36,7 +37,7 @@ TEST_P(ClearedSurface, ReadsTheBackgroundEverywhere)
 {
     const std::int32_t background = GetParam();
     PictureSurface surface(2325, 795, background);
-    EXPECT_EQ(surface.Image().size(), QSize(153, 51));
+    EXPECT_EQ(surface.qImage().size(), QSize(153, 51));
     EXPECT_EQ(mismatches(surface, [&](int, int) { return background; }), 0) << "new surface";
 
     surface.PSet(0, 0, 1);
@@ -64,7 +65,7 @@ TEST_P(StoredColour, PointReturnsWhatPSetStored)
     surface.PSet(tw(3), tw(4), colour);
     EXPECT_EQ(surface.Point(tw(3), tw(4)), colour);
     // Red is the low byte.
-    const QRgb rgb = surface.Image().pixel(3, 4);
+    const QRgb rgb = surface.qImage().pixel(3, 4);
     EXPECT_EQ(qRed(rgb), colour & 0xFF);
     EXPECT_EQ(qGreen(rgb), (colour >> 8) & 0xFF);
     EXPECT_EQ(qBlue(rgb), colour >> 16);
@@ -82,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Colours, StoredColour,
 TEST(PictureSurface, EveryPixelKeepsItsOwnRandomColour)
 {
     PictureSurface surface(15 * 64 + 30, 15 * 64 + 30);
-    ASSERT_EQ(surface.Image().size(), QSize(64, 64));
+    ASSERT_EQ(surface.qImage().size(), QSize(64, 64));
     std::mt19937 engine(7);
     std::uniform_int_distribution<std::int32_t> colours(0, 16777215);
     std::vector<std::int32_t> stored(64 * 64);
@@ -117,10 +118,10 @@ class OutsidePoint : public ::testing::TestWithParam<Position>
 TEST_P(OutsidePoint, ReadsMinusOneAndPSetDoesNothing)
 {
     PictureSurface surface(15 * 10 + 30, 15 * 6 + 30); // 10 x 6 drawing area
-    const QImage before = surface.Image();
+    const QImage before = surface.qImage();
     EXPECT_EQ(surface.Point(GetParam().x, GetParam().y), -1);
     surface.PSet(GetParam().x, GetParam().y, 0);
-    EXPECT_EQ(surface.Image(), before);
+    EXPECT_EQ(surface.qImage(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(PictureSurface, OutsidePoint,
@@ -138,7 +139,7 @@ TEST_P(WidthSetTo, FifteenKPlusFiftyGivesColumnsZeroToK)
     PictureSurface surface(2325, 795);
     surface.setWidth(static_cast<float>(15 * k + 50));
     surface.setHeight(static_cast<float>(15 * k + 50));
-    EXPECT_EQ(surface.Image().size(), QSize(k + 1, k + 1));
+    EXPECT_EQ(surface.qImage().size(), QSize(k + 1, k + 1));
     EXPECT_EQ(surface.outerSize(), QSize(k + 3, k + 3));
     for (int c = 0; c <= k; ++c) {
         EXPECT_NE(surface.Point(tw(c), 0), -1) << "column " << c;
@@ -164,13 +165,13 @@ TEST(PictureSurface, ResizeKeepsPixelsInsideAndFillsNewAreaWithBackground)
 
     surface.setHeight(15 * 5 + 30);
     surface.setWidth(15 * 5 + 30);
-    ASSERT_EQ(surface.Image().size(), QSize(5, 5));
+    ASSERT_EQ(surface.qImage().size(), QSize(5, 5));
     EXPECT_EQ(mismatches(surface, pattern), 0);
 
     // What lay outside the smaller area is gone: growing shows the background there.
     surface.setWidth(15 * 20 + 30);
     surface.setHeight(15 * 12 + 30);
-    ASSERT_EQ(surface.Image().size(), QSize(20, 12));
+    ASSERT_EQ(surface.qImage().size(), QSize(20, 12));
     EXPECT_EQ(mismatches(surface,
                          [&](int column, int row) {
                              return column < 5 && row < 5 ? pattern(column, row) : background;
@@ -182,7 +183,7 @@ TEST(PictureSurface, ImageHasTheDrawingAreaSizeAndThePixels)
 {
     PictureSurface surface(15 * 7 + 30, 15 * 4 + 30);
     surface.PSet(tw(6), tw(3), 0x0A0B0C);
-    const QImage image = surface.Image();
+    const QImage image = surface.qImage();
     EXPECT_EQ(image.size(), QSize(7, 4));
     EXPECT_EQ(image.pixel(6, 3) & 0xFFFFFF, 0x0C0B0Au); // QRgb is blue in the low byte
 }
@@ -212,7 +213,7 @@ TEST_P(PaintedPicture, IsCopiedPixelForPixelAtTheTopLeft)
     surface.Cls();
     surface.PSet(tw(9), tw(9), 12345);
     const QImage picture = randomPicture(QSize(7, 5), GetParam(), 3);
-    surface.PaintPicture(picture, 0, 0);
+    surface.PaintPicture(toPicture(picture), 0, 0);
     EXPECT_EQ(mismatches(surface,
                          [&](int column, int row) {
                              if (column < 7 && row < 5)
@@ -239,7 +240,7 @@ TEST(PictureSurface, CopyOfTheImageOfAnotherSurfaceIsExact)
     copy.setWidth(source.Width());
     copy.setHeight(source.Height());
     copy.PaintPicture(source.Image(), 0, 0);
-    EXPECT_EQ(copy.Image(), source.Image());
+    EXPECT_EQ(copy.qImage(), source.qImage());
 }
 
 TEST(PictureSurface, LoadedPictureGivesItsSize)
@@ -248,7 +249,7 @@ TEST(PictureSurface, LoadedPictureGivesItsSize)
     surface.PSet(0, 0, 77);
     const QImage picture = randomPicture(QSize(37, 23), QImage::Format_RGB888, 5);
     surface.setPicture(picture);
-    EXPECT_EQ(surface.Image().size(), QSize(37, 23));
+    EXPECT_EQ(surface.qImage().size(), QSize(37, 23));
     EXPECT_EQ(surface.outerSize(), QSize(39, 25));
     EXPECT_EQ(surface.Width(), 39.0f * 15);
     EXPECT_EQ(surface.Height(), 25.0f * 15);
@@ -260,7 +261,7 @@ TEST(PictureSurface, LoadedPictureGivesItsSize)
 
     // No picture: the surface is cleared and keeps its size.
     surface.setPicture(std::nullopt);
-    EXPECT_EQ(surface.Image().size(), QSize(37, 23));
+    EXPECT_EQ(surface.qImage().size(), QSize(37, 23));
     EXPECT_EQ(mismatches(surface, [](int, int) { return white; }), 0);
 }
 

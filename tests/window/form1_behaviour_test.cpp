@@ -268,7 +268,7 @@ TEST_F(Form1Test, WrongPasswordReportsTheErrorAndTheWindowGoesOn)
     EXPECT_TRUE(control(u"Label2(0)"_s)->isEnabled());
     EXPECT_EQ(form->members().readX, 30);
     EXPECT_EQ(form->members().readY, 0);
-    EXPECT_TRUE(form->members().decodedText.isEmpty());
+    EXPECT_TRUE(form->members().decodedText.empty());
 
     text4()->setText(u"right"_s);
     click(u"Command2"_s);

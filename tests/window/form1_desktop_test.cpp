@@ -180,7 +180,7 @@ TEST_F(Form1Keys, OpenAndSaveKeysGoToTheirPageAndClickTheButton)
     dialogs.confirm(path(u"keys.bmp"_s));
     press(Qt::Key_O);
     EXPECT_EQ(form->fileName(), path(u"keys.bmp"_s));
-    EXPECT_EQ(picture4().Image(), drawn());
+    EXPECT_EQ(picture4().qImage(), drawn());
 }
 
 TEST_F(Form1Test, EveryControlHasAChineseAccessibleName)
@@ -251,13 +251,13 @@ TEST_F(Form1Pictures, ADroppedFileLoadsAsOpenDoesExceptOnATextBox)
         SCOPED_TRACE(target.name.toStdString());
         clickTab(0);
         control<PictureBox>(u"Picture4"_s)->surface().setPicture(std::nullopt);
-        const QImage before = picture4().Image();
+        const QImage before = picture4().qImage();
         QWidget *onto = control(target.name);
         if (auto *area = qobject_cast<QAbstractScrollArea *>(onto))
             onto = area->viewport();
         drop(onto, file);
         EXPECT_EQ(onDecryptPage(), target.loads);
-        EXPECT_EQ(picture4().Image(), target.loads ? drawn() : before);
+        EXPECT_EQ(picture4().qImage(), target.loads ? drawn() : before);
     }
     EXPECT_TRUE(text1()->Text().contains(u"dropped.bmp"_s)) << "the box took the drop as text";
     EXPECT_EQ(form->fileName(), file);
@@ -281,7 +281,7 @@ TEST_F(Form1Pictures, CopiedPictureHoldsEveryPixelAndPastesBack)
     }
     clickTab(1);
     menuEntry(u"Picture4"_s, u"粘贴图片"_s)->trigger();
-    EXPECT_EQ(picture4().Image(), cipher);
+    EXPECT_EQ(picture4().qImage(), cipher);
     text4()->setText(u"pw"_s);
     click(u"Command6"_s);
     EXPECT_EQ(text2()->Text(), sample);
@@ -323,7 +323,7 @@ TEST_P(Form1Paste, ThePictureComesFromTheClipboardThroughTheLoader)
     text2()->setFocus();
     press(Qt::Key_V);
     EXPECT_EQ(text2()->Text(), u"words"_s);
-    EXPECT_NE(picture4().Image(), cipher);
+    EXPECT_NE(picture4().qImage(), cipher);
 
     if (paste.way == Way::CtrlV) {
         control(u"Command6"_s)->setFocus();
@@ -332,8 +332,8 @@ TEST_P(Form1Paste, ThePictureComesFromTheClipboardThroughTheLoader)
         menuEntry(paste.way == Way::Picture2Menu ? u"Picture2"_s : u"Picture4"_s, u"粘贴图片"_s)
             ->trigger();
     }
-    EXPECT_EQ(picture4().Image() == cipher, paste.exact);
-    EXPECT_EQ(picture4().Image().size(), cipher.size());
+    EXPECT_EQ(picture4().qImage() == cipher, paste.exact);
+    EXPECT_EQ(picture4().qImage().size(), cipher.size());
     ASSERT_EQ(messages.shown.size(), paste.exact ? 0u : 1u);
     if (!paste.exact) {
         EXPECT_TRUE(messages.shown.front().text.contains(u"有损压缩"_s));

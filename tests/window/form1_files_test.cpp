@@ -36,8 +36,8 @@ TEST_P(Form1FileRoundTrip, SavedPictureOpensAndDecryptsInFull)
     EXPECT_EQ(openAndDecrypt(path(u"picture.bmp"_s), trip.password), text);
     EXPECT_EQ(form->fileName(), path(u"picture.bmp"_s));
     // Picture4 takes the picture's size, whatever its viewer shows.
-    const QSize drawn = control<PictureBox>(u"Picture5"_s)->surface().Image().size();
-    EXPECT_EQ(picture4().Image().size(), drawn);
+    const QSize drawn = control<PictureBox>(u"Picture5"_s)->surface().qImage().size();
+    EXPECT_EQ(picture4().qImage().size(), drawn);
     clickTab(0);
     click(u"Command3"_s);
     EXPECT_EQ(label(u"Label1"_s)->caption(), u"是"_s);
@@ -165,12 +165,12 @@ TEST_F(Form1Files, CancelledDialogsChangeNothing)
     encrypt(u"abc"_s, u""_s);
     save(path(u"picture"_s));
     openAndDecrypt(path(u"picture.bmp"_s), u""_s);
-    const QImage shown = picture4().Image();
+    const QImage shown = picture4().qImage();
 
     dialogs.cancel();
     click(u"Command4"_s);
     EXPECT_TRUE(form->fileName().isEmpty());
-    EXPECT_EQ(picture4().Image(), shown);
+    EXPECT_EQ(picture4().qImage(), shown);
 
     clickTab(0);
     dialogs.cancel();

@@ -132,7 +132,7 @@ protected:
     // The cipher picture that Encrypt drew last.
     QImage drawn() const
     {
-        return control<PictureBox>(QStringLiteral("Picture5"))->surface().Image();
+        return control<PictureBox>(QStringLiteral("Picture5"))->surface().qImage();
     }
     bool onDecryptPage() const { return control(QStringLiteral("Frame2(0)"))->isVisible(); }
 

@@ -2,6 +2,7 @@
 #include "form1_fixture.h"
 
 #include "protected_picture.h"
+#include "qt_adapters.h"
 
 #include <QCheckBox>
 #include <QDropEvent>
@@ -69,7 +70,7 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
     for (const QString &text : texts) {
         messages.shown.clear();
         encryptProtected(text, u"Pass9"_s);
-        EXPECT_TRUE(protectedPicture::hasSignature(drawn()));
+        EXPECT_TRUE(protectedPicture::hasSignature(toPicture(drawn())));
         EXPECT_EQ(decryptDrawn(u"Pass9"_s), text);
         EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
     }
@@ -166,7 +167,7 @@ TEST_F(Form1Protected, WhatTheWaitHeldBackIsCarriedOutOrToldAfterwards)
 {
     encrypt(u"plain"_s, u""_s);
     save(path(u"plain.bmp"_s));
-    const QImage before = picture4().Image();
+    const QImage before = picture4().qImage();
     bool stayedOpen = false;
     QTimer::singleShot(30, form.get(), [&] {
         form->close();
@@ -187,7 +188,7 @@ TEST_F(Form1Protected, WhatTheWaitHeldBackIsCarriedOutOrToldAfterwards)
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_TRUE(messages.shown.front().text.contains(u"拖进来的图片没有打开"_s))
         << messages.shown.front().text.toStdString();
-    EXPECT_TRUE(picture4().Image() == before) << "the dropped file was not opened";
+    EXPECT_TRUE(picture4().qImage() == before) << "the dropped file was not opened";
 }
 
 TEST_F(Form1Protected, AWorkerThatCannotStartLeavesTheWindowWorking)
@@ -227,8 +228,8 @@ TEST_F(Form1Protected, AnotherWritersPictureIsToldInDecryptWords)
     for (const Written &w : written) {
         SequenceRandomBytes random;
         const protectedPicture::Sealed made =
-            protectedPicture::sealPadded(w.padded, u"pw"_s, random, {1, 8 * 1024});
-        ASSERT_TRUE(made.image.save(path(u"other.png"_s))) << w.name;
+            protectedPicture::sealPadded(w.padded, u"pw", random, {1, 8 * 1024});
+        ASSERT_TRUE(toQImage(made.image).save(path(u"other.png"_s))) << w.name;
         text2()->setText(u"kept"_s);
         messages.shown.clear();
         const QString text = openAndDecrypt(path(u"other.png"_s), u"pw"_s);

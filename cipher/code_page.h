@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace veltrin {
@@ -21,17 +19,17 @@ public:
     virtual std::int16_t code(char16_t ch) const = 0;
 
     // The codes of a whole text, one per UTF-16 unit.
-    std::vector<std::int16_t> codes(QStringView text) const;
+    std::vector<std::int16_t> codes(std::u16string_view text) const;
 
     // The character of a code: 0..255 single-byte, any other value of
     // -32768..65535 a 16-bit double-byte code (c and c + 65536 are the same).
     // Anything else is no character code: run-time error 5. A code that is no
     // complete character of the code page gives the default character "?".
-    QChar character(std::int32_t code) const;
+    char16_t character(std::int32_t code) const;
 
 protected:
     // bytes is 0..255 for a single byte, else the 16-bit double-byte code.
-    virtual QChar decode(std::uint16_t bytes, bool singleByte) const = 0;
+    virtual char16_t decode(std::uint16_t bytes, bool singleByte) const = 0;
 };
 
 // Code page 936 (GBK) as iconv converts it, whatever the machine's locale, so

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes.h"
+#include "core_fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -6,16 +6,16 @@
 
 namespace veltrin {
 
-std::vector<std::int16_t> CodePage::codes(QStringView text) const
+std::vector<std::int16_t> CodePage::codes(std::u16string_view text) const
 {
     std::vector<std::int16_t> result;
     result.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar ch : text)
-        result.push_back(code(ch.unicode()));
+    for (const char16_t ch : text)
+        result.push_back(code(ch));
     return result;
 }
 
-QChar CodePage::character(std::int32_t code) const
+char16_t CodePage::character(std::int32_t code) const
 {
     if (code < -32768 || code > 65535)
         throw RuntimeError::invalidProcedureCall();
@@ -32,9 +32,9 @@ public:
     std::int16_t code(char16_t ch) const override { return cp936::codes[ch]; }
 
 protected:
-    QChar decode(std::uint16_t bytes, bool singleByte) const override
+    char16_t decode(std::uint16_t bytes, bool singleByte) const override
     {
-        return QChar(singleByte ? cp936::singleBytes[bytes] : cp936::doubleBytes[bytes]);
+        return singleByte ? cp936::singleBytes[bytes] : cp936::doubleBytes[bytes];
     }
 };
 

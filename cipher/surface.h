@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QImage>
+#include "picture.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -31,9 +31,9 @@ public:
     virtual void setHeight(float twips) = 0;
 
     // The persistent image, of the drawing area's size.
-    virtual QImage Image() const = 0;
+    virtual Picture Image() const = 0;
     // Unscaled, top-left corner at (x, y).
-    virtual void PaintPicture(const QImage &picture, float x, float y) = 0;
+    virtual void PaintPicture(const Picture &picture, float x, float y) = 0;
     virtual void Refresh() = 0;
 
 private:

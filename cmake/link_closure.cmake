@@ -1,0 +1,26 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# veltrin_link_closure(<target> <out>): every library <target> links, through
+# every target it links in turn.
+function(veltrin_link_closure target out)
+    set(seen "")
+    set(pending ${target})
+    while(pending)
+        list(POP_FRONT pending current)
+        if(NOT TARGET ${current} OR current IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${current})
+        get_target_property(direct ${current} LINK_LIBRARIES)
+        get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+        foreach(library IN LISTS direct interface)
+            if(library AND NOT library MATCHES "NOTFOUND$")
+                # $<LINK_ONLY:x> and the like still name x.
+                string(REGEX REPLACE "^\\$<[A-Z_]+:(.*)>$" "\\1" library "${library}")
+                list(APPEND pending ${library})
+                list(APPEND ${out} ${library})
+            endif()
+        endforeach()
+    endwhile()
+    list(REMOVE_DUPLICATES ${out})
+    set(${out} ${${out}} PARENT_SCOPE)
+endfunction()

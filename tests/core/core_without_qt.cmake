@@ -1,0 +1,32 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Fails when a file of cipher/ includes a Qt header or a header of any layer
+# above it, or when the core links Qt, directly or through another target
+# (CLOSURE, written at configure time).
+set(offenders "")
+file(GLOB sources ${ROOT}/cipher/*.h ${ROOT}/cipher/*.cpp)
+foreach(source IN LISTS sources)
+    file(STRINGS ${source} includes REGEX "#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/[^\">]*)[\">]")
+    if(includes)
+        list(APPEND offenders "${source}: ${includes}")
+    endif()
+    # Quoted includes name the core's own headers, and the generated tables.
+    file(STRINGS ${source} quoted REGEX "#[ \t]*include[ \t]*\"[^\"]+\"")
+    foreach(line IN LISTS quoted)
+        string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" header "${line}")
+        if(NOT EXISTS ${ROOT}/cipher/${header})
+            list(APPEND offenders "${source}: ${header} is not the core's")
+        endif()
+    endforeach()
+endforeach()
+file(READ ${CLOSURE} closure)
+foreach(library IN LISTS closure)
+    if(library MATCHES "(^|::|/|lib)Qt")
+        list(APPEND offenders "the core links ${library}")
+    endif()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" report)
+    message(FATAL_ERROR "Qt reaches the core:\n${report}")
+endif()
+list(LENGTH sources count)
+message(STATUS "The core's ${count} files include no Qt header; it links: ${closure}")
