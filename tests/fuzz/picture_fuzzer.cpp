@@ -9,6 +9,7 @@
 #include "decryptor.h"
 #include "fuzz_suffixes.h"
 #include "picture_io.h"
+#include "picture_kind.h"
 #include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
@@ -41,7 +42,7 @@ void expectDefinedPixels(const QByteArray &bytes, const OpenedPicture &opened)
     }
 }
 
-void decrypt(const Surface &source, const QString &password)
+void decrypt(const Surface &source, const std::u16string &password)
 {
     CipherMembers members;
     members.writeX = 30;
@@ -49,7 +50,7 @@ void decrypt(const Surface &source, const QString &password)
     Decryptor decryptor(members, codePage936());
     try {
         decryptor.run(
-            DecryptPage{password, source, [](const QString &) {}, [](bool) {}, [](bool) {}});
+            DecryptPage{password, source, [](const std::u16string &) {}, [](bool) {}, [](bool) {}});
     } catch (const RuntimeError &) {
         // Reported in a message box; the window goes on.
     }
@@ -57,13 +58,13 @@ void decrypt(const Surface &source, const QString &password)
 
 // The window's path for a protected picture, with a bound cheap enough for
 // millions of runs; the reference picture (2 passes over 64 KiB) is within it.
-void openProtected(const QImage &image)
+void openProtected(const Picture &image)
 {
     using namespace protectedPicture;
     constexpr KdfCost fuzzBound{2, 64 * 1024};
-    const HeaderRead read = readHeader(image, fuzzBound);
-    const Opened opened = open(image, QStringLiteral("Veltrin2026"), fuzzBound);
-    if (opened.failure == Failure::None && read.failure != Failure::None) {
+    const Failure refusal = recognise(image, fuzzBound).refusal(u"Veltrin2026");
+    const Opened opened = open(image, u"Veltrin2026", fuzzBound);
+    if (opened.failure == Failure::None && refusal != Failure::None) {
         std::fprintf(stderr, "opened a protected picture whose header is refused\n");
         std::abort();
     }
@@ -98,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     PictureSurface picture4(2520, 465);
     picture4.setPicture(load.picture->image);
-    decrypt(picture4, QString());
-    decrypt(picture4, QStringLiteral("Zz9"));
-    openProtected(picture4.qImage());
+    decrypt(picture4, u"");
+    decrypt(picture4, u"Zz9");
+    openProtected(picture4.pixels());
     return 0;
 }
