@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The core compiled to WebAssembly with Debian's emscripten, and its own tests
+# run under node.
+#   scripts/web.sh --core   build the core and run its tests under node
+# libsodium and GoogleTest come from Debian's sources, compiled with emcc once
+# into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+case "${1:---core}" in
+--core) ;;
+*)
+    echo "Usage: scripts/web.sh --core" >&2
+    exit 2
+    ;;
+esac
+
+packages=(
+    emscripten nodejs               # emcc and em++, and node to run what they build
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev                    # the host build that writes the code page tables
+    libsodium-dev                   # the host's libsodium: its version is the browser's
+    googletest                      # GoogleTest's source, for the core's tests
+    dpkg-dev                        # apt-get source unpacks with dpkg-source
+    autoconf automake libtool       # libsodium's source comes without its configure script
+)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+sudo=()
+((EUID == 0)) || sudo=(sudo)
+apt_lock=(-o DPkg::Lock::Timeout=600)
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get "${apt_lock[@]}" update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "${apt_lock[@]}" install -y -qq \
+        --no-install-recommends "${missing[@]}"
+fi
+
+# emcc's optimizer is a node program that needs Debian's node modules.
+export NODE_PATH=/usr/share/nodejs
+# Debian's emscripten brings its system libraries built; ours are cached.
+cache=${VELTRIN_CACHE:-$HOME/.cache/veltrin}
+mkdir -p "$cache"
+
+# libsodium, the protected picture's cryptography, from Debian's source of the
+# host's version; its random bytes come from the browser's or node's crypto.
+sodium_version=$(dpkg-query -W -f='${Version}' libsodium-dev)
+sodium=$cache/libsodium-${sodium_version%%-*}-wasm
+if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
+    work=$cache/libsodium-wasm-work
+    rm -rf "$sodium" "$work"
+    mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/source"
+    cat >"$work/apt/sources.list" <<SOURCES
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security bookworm-security main
+SOURCES
+    apt_source=("${apt_lock[@]}" -o "Dir::Etc::sourcelist=$work/apt/sources.list"
+        -o Dir::Etc::sourceparts=- -o "Dir::State::Lists=$work/apt/lists"
+        -o "Dir::Cache=$work/apt/cache" -o APT::Sandbox::User=root)
+    apt-get "${apt_source[@]}" update -qq
+    (cd "$work/source" && apt-get "${apt_source[@]}" source -qq "libsodium=$sodium_version")
+    source=$(find "$work/source" -maxdepth 1 -type d -name 'libsodium-*' | head -n1)
+    # No threads, no assembly and no stack protector: none exist in WebAssembly.
+    (cd "$source" && autoreconf -fi >/dev/null &&
+        nice -n 10 emconfigure ./configure -q --host=wasm32-unknown-emscripten --prefix="$sodium" \
+            --disable-shared --disable-pie \
+            --enable-static --without-pthreads --disable-ssp --disable-asm \
+            CFLAGS="-O2" >/dev/null &&
+        nice -n 10 emmake make -s -j2 >/dev/null && emmake make -s install >/dev/null)
+    rm -rf "$work"
+    touch "$sodium/veltrin-sodium-complete"
+fi
+
+gtest_version=$(dpkg-query -W -f='${Version}' googletest)
+gtest=$cache/googletest-${gtest_version%%-*}-wasm
+if [[ ! -f "$gtest/veltrin-gtest-complete" ]]; then
+    rm -rf "$gtest" "$gtest-build"
+    nice -n 10 emcmake cmake -S /usr/src/googletest -B "$gtest-build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest" -DBUILD_GMOCK=OFF \
+        -Dgtest_disable_pthreads=ON -DCMAKE_CXX_FLAGS=-fexceptions >/dev/null
+    nice -n 10 cmake --build "$gtest-build" --parallel 2
+    cmake --install "$gtest-build" >/dev/null
+    rm -rf "$gtest-build"
+    touch "$gtest/veltrin-gtest-complete"
+fi
+
+# The code page tables are written by a generator that runs here.
+host=build/web-host
+nice -n 10 cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_TESTS=OFF \
+    -DVELTRIN_BENCHMARKS=OFF >/dev/null
+nice -n 10 cmake --build "$host" --target veltrin_make_code_page_936 veltrin_embed_icon_pixels
+
+# Exceptions are how the core reports run-time errors: emcc turns catching off
+# unless asked. One file per program, so node 20 here loads it as it is.
+dir=build/web-core
+flags="-fexceptions"
+PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_WERROR=ON \
+    "-DCMAKE_FIND_ROOT_PATH=$gtest;$sodium" \
+    "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
+    "-DCMAKE_CXX_FLAGS=$flags" \
+    "-DCMAKE_EXE_LINKER_FLAGS=$flags -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1 -sNODERAWFS=1" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=node >/dev/null
+nice -n 10 cmake --build "$dir" --parallel 2
+ctest --test-dir "$dir" --output-on-failure --no-tests=error
