@@ -2,6 +2,7 @@
 #include "encrypt_command.h"
 
 #include "console.h"
+#include "output_format.h"
 #include "phrases.h"
 #include "pictures.h"
 #include "safe_output.h"
@@ -24,23 +25,8 @@ namespace veltrin::cli {
 
 namespace {
 
-// A picture as Save writes it: its pixels and the bytes of its BMP file.
-struct Encrypted
-{
-    QImage picture;
-    QByteArray bmp;
-};
-
-Encrypted asBmp(const QImage &picture)
-{
-    QBuffer bmp;
-    bmp.open(QIODevice::WriteOnly);
-    QtPictureWriter::writeBmp(picture, bmp);
-    return {picture, bmp.data()};
-}
-
 // The picture Save would write after the window's first encryption of `text`.
-Encrypted encryptToBmp(const QString &text, const QString &password)
+QImage classicPicture(const QString &text, const QString &password)
 {
     CipherMembers members = membersAfterFormLoad();
     SystemRandomSource random;
@@ -49,12 +35,11 @@ Encrypted encryptToBmp(const QString &text, const QString &password)
     PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
     Encryptor(members, random, codePage936())
         .run({toU16(text), toU16(password), picture1, picture5, [](bool) {}, [](bool) {}});
-
-    return asBmp(picture5.qImage());
+    return picture5.qImage();
 }
 
 // The picture Save writes after the window makes a protected picture of `text`.
-Encrypted protectToBmp(const QString &text, const QString &password)
+QImage protectedPictureOf(const QString &text, const QString &password)
 {
     protectedPicture::SystemRandomBytes random;
     const protectedPicture::Sealed sealed =
@@ -64,7 +49,15 @@ Encrypted protectToBmp(const QString &text, const QString &password)
     PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
     PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
     protectedPicture::show(sealed.image, picture1, picture5);
-    return asBmp(picture5.qImage());
+    return picture5.qImage();
+}
+
+QByteArray fileOf(const QImage &picture, PictureFormat format)
+{
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    QtPictureWriter::write(picture, file, format);
+    return file.data();
 }
 
 } // namespace
@@ -75,7 +68,8 @@ EncryptCommand::EncryptCommand()
       output_({QStringLiteral("o"), QStringLiteral("output")}, say(phrase::outputOption),
               QStringLiteral("PICTURE")),
       force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption)),
-      protect_(QStringLiteral("protect"), say(phrase::protectOption))
+      protect_(QStringLiteral("protect"), say(phrase::protectOption)),
+      format_(QStringLiteral("format"), say(phrase::formatOption), QStringLiteral("FORMAT"))
 {}
 
 QString EncryptCommand::description() const
@@ -85,7 +79,8 @@ QString EncryptCommand::description() const
 
 QList<QCommandLineOption> EncryptCommand::options() const
 {
-    return password_.options() + QList<QCommandLineOption>{protect_, input_, output_, force_};
+    return password_.options() +
+           QList<QCommandLineOption>{protect_, input_, output_, format_, force_};
 }
 
 int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
@@ -97,6 +92,8 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     if (input == u"-" && password_.readsStandardInput(parser))
         throw CliError(Usage, say(phrase::standardInputTwice));
     const bool toStandardOutput = output == u"-";
+    const PictureFormat format = outputFormat(
+        output, parser.isSet(format_) ? std::optional(parser.value(format_)) : std::nullopt);
     const bool replace = parser.isSet(force_);
     // Told before the text is typed; the write itself checks again, race-free.
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
@@ -108,12 +105,13 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
         throw CliError(Usage, say(phrase::protectNeedsPassword));
     const ReadBytes read = readBounded(input, textFileLimit);
     const QString text = prepareText(read.bytes, read.complete, codePage936(), protect);
-    const Encrypted encrypted =
-        protect ? protectToBmp(text, password) : encryptToBmp(text, password);
+    const QImage picture =
+        protect ? protectedPictureOf(text, password) : classicPicture(text, password);
+    const QByteArray file = fileOf(picture, format);
     if (toStandardOutput)
-        writeStandardOutput(encrypted.bmp);
+        writeStandardOutput(file);
     else
-        writePictureSafely(output, encrypted.bmp, encrypted.picture, replace);
+        writePictureSafely(output, file, format, picture, replace);
     return Success;
 }
 

@@ -40,8 +40,8 @@ inline constexpr Phrase usageHint{u"%1; run 'veltrin-cli %2 --help'",
                                   u"%1；请运行“veltrin-cli %2 --help”"};
 inline constexpr Phrase missingArgument{u"the argument %1 is missing", u"缺少参数 %1"};
 inline constexpr Phrase extraArgument{u"unexpected argument '%1'", u"多余的参数“%1”"};
-inline constexpr Phrase encryptCommand{u"Turns a text into a cipher picture, a 24-bit BMP.",
-                                       u"把文字加密成图片（24 位 BMP）。"};
+inline constexpr Phrase encryptCommand{u"Turns a text into a cipher picture, a 24-bit BMP or PNG.",
+                                       u"把文字加密成图片（24 位 BMP 或 PNG）。"};
 inline constexpr Phrase decryptCommand{u"Turns a cipher picture back into its text.",
                                        u"把加密图片还原成文字。"};
 inline constexpr Phrase infoCommand{u"Shows a picture's size and its header values.",
@@ -61,8 +61,14 @@ inline constexpr Phrase askPasswordOption{u"Ask for the password on the terminal
 inline constexpr Phrase inputOption{
     u"Read the text, UTF-8, from TEXT_FILE ('-' or no -i: standard input).",
     u"从 TEXT_FILE 读取文字，UTF-8 编码（“-”或不用 -i：标准输入）。"};
-inline constexpr Phrase outputOption{u"Write the picture to PICTURE ('-': standard output).",
-                                     u"把图片写到 PICTURE（“-”表示标准输出）。"};
+inline constexpr Phrase outputOption{
+    u"Write the picture to PICTURE ('-': standard output): PNG for a name ending in .png, "
+    u"else BMP.",
+    u"把图片写到 PICTURE（“-”表示标准输出）：名字以 .png 结尾时写 PNG，否则写 BMP。"};
+inline constexpr Phrase formatOption{
+    u"Write the picture as FORMAT, bmp or png, whatever PICTURE's name; a name ending in "
+    u"another format's extension is refused.",
+    u"把图片写成 FORMAT 格式（bmp 或 png），不看 PICTURE 的名字；名字的扩展名是别的格式时拒绝。"};
 inline constexpr Phrase forceOption{u"Replace PICTURE if it exists.", u"PICTURE 已存在时替换它。"};
 inline constexpr Phrase protectOption{
     u"Make a protected picture: the text, UTF-8, truly encrypted with the password "
@@ -107,6 +113,15 @@ inline constexpr Phrase oldFileKept{u"; the old file is unchanged", u"；原来�
 inline constexpr Phrase filesParted{u"; the old file is now %1, the new picture %2",
                                     u"；原来的文件现在是 %1，新图片是 %2"};
 inline constexpr Phrase cannotWrite{u"cannot write %1: %2", u"无法写入 %1：%2"};
+inline constexpr Phrase destroyingFormat{u"%1 would destroy the picture; use .png or .bmp",
+                                         u"%1 会毁掉图片；请用 .png 或 .bmp"};
+inline constexpr Phrase unwrittenFormat{u"veltrin-cli does not write %1 pictures; use .png or .bmp",
+                                        u"veltrin-cli 不写 %1 图片；请用 .png 或 .bmp"};
+inline constexpr Phrase formatNotNamed{
+    u"the name says %1, but --format asks for %2; name it .%3 or leave out --format",
+    u"名字表明是 %1，但 --format 要求 %2；请改用 .%3 结尾的名字，或去掉 --format"};
+inline constexpr Phrase unknownFormat{u"--format takes bmp or png, not '%1'",
+                                      u"--format 只能是 bmp 或 png，不能是“%1”"};
 inline constexpr Phrase outputExists{u"%1 exists; use --force to replace it",
                                      u"%1 已存在；要替换它请加 --force"};
 inline constexpr Phrase missingOutput{

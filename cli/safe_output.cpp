@@ -38,15 +38,17 @@ QString reason(const SafeWriteError &error)
 
 } // namespace
 
-void writePictureSafely(const QString &path, const QByteArray &bmp, const QImage &picture,
-                        bool replace)
+void writePictureSafely(const QString &path, const QByteArray &file, PictureFormat format,
+                        const QImage &picture, bool replace)
 {
     const bool existed = QFileInfo::exists(path);
+    const QString extension = extensionOf(format);
     try {
-        writeSafely(path, bmp, replace, [&picture](const QByteArray &bytes) {
+        writeSafely(path, file, replace, [&picture, &extension](const QByteArray &bytes) {
             QtPictureLoader loader;
-            const PictureLoad back = loader.loadBytes(bytes, QStringLiteral("bmp"));
-            return back && samePixels(back.picture->image, picture);
+            const PictureLoad back = loader.loadBytes(bytes, extension);
+            return back && back.picture->format == extension.toLatin1() &&
+                   samePixels(back.picture->image, picture);
         });
     } catch (const SafeWriteError &error) {
         const QString shown = QDir::toNativeSeparators(path);

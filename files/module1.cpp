@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "module1.h"
 
+#include <algorithm>
+
 namespace veltrin {
 
 namespace {
@@ -8,6 +10,19 @@ namespace {
 constexpr std::uint32_t recordSize = 76;
 // A dialog that closes sooner than this cannot have been answered by a person.
 constexpr std::uint32_t retryBelowMs = 20;
+
+// What a name gets for the filter: "*.bmp;*.dib" gives "bmp", "*" and "*.*" nothing.
+QString extensionOfFilter(const QString &nulFilter, std::uint32_t index)
+{
+    const QString first = filterPattern(nulFilter, index).section(u';', 0, 0).trimmed();
+    if (!first.startsWith(u"*."))
+        return {};
+    const QString extension = first.mid(2);
+    const bool plain = std::none_of(extension.begin(), extension.end(), [](QChar c) {
+        return c == u'*' || c == u'?' || c == u'.' || c.isSpace();
+    });
+    return plain ? extension : QString();
+}
 
 } // namespace
 
@@ -48,7 +63,8 @@ QString Module1::FileDialog(const std::int16_t &isSave, const QString &dialogTit
     ofn.Flags = dialogFlags;
     ofn.lpstrDefExt = defaultExt.isEmpty() ? QString() : defaultExt;
 
-    filterExtension = nulFilter.left(3);
+    // The dialog starts with the first filter; the user may choose another.
+    filterExtension = extensionOfFilter(nulFilter, 1);
 
     const bool save = isSave != 0;
     const std::uint32_t t0 = clock_.GetTickCount();
@@ -59,7 +75,11 @@ QString Module1::FileDialog(const std::int16_t &isSave, const QString &dialogTit
         ofn.lpstrFile.fill(nul);
         r = showDialog(save, ofn);
     }
-    return r == 1 ? textBeforeNul(ofn.lpstrFile) : QString();
+    if (r != 1)
+        return {};
+    if (ofn.nFilterIndex != 0)
+        filterExtension = extensionOfFilter(ofn.lpstrFilter, ofn.nFilterIndex);
+    return textBeforeNul(ofn.lpstrFile);
 }
 
 int Module1::showDialog(bool save, OPENFILENAME &ofn)

@@ -31,7 +31,10 @@ public:
 
     const QString &applicationTitle() const { return applicationTitle_; }
 
-    // The first three characters of the last filter passed to FileDialog.
+    // The extension of the filter chosen in the last dialog that got past the
+    // length check ("bmp" for "*.bmp"): the first filter's while the dialog
+    // shows and after a cancel, then the one the dialog reports. Empty for a
+    // filter whose pattern names no extension.
     QString filterExtension;
 
 private:

@@ -51,14 +51,18 @@ PictureLoad PictureFiles::load(const QString &path, PictureSurface &picture4)
 QString PictureFiles::save(const Surface &picture5)
 {
     const QString title = QStringLiteral("保存图片到");
-    const QString fileName = module_.FileDialog(1, title, QStringLiteral("bmp格式|*.bmp"));
+    const QString fileName = module_.FileDialog(
+        1, title, QStringLiteral("BMP 图片 (*.bmp)|*.bmp|PNG 图片 (*.png)|*.png"));
     if (fileName.isEmpty())
         return fileName;
+    // The filter the user chose decides the format, and the name always says it.
+    const PictureFormat format =
+        writtenFormat(module_.filterExtension).value_or(PictureFormat::Bmp);
 
     // The dialog asked about replacing the name it returned; a name that gets
     // the extension added is a different file and needs its own question.
     QString path = fileName;
-    const QString suffix = QStringLiteral(".") + module_.filterExtension;
+    const QString suffix = QStringLiteral(".") + extensionOf(format);
     if (!path.endsWith(suffix, Qt::CaseInsensitive)) {
         path += suffix;
         if (QFileInfo::exists(path)) {
@@ -71,7 +75,7 @@ QString PictureFiles::save(const Surface &picture5)
     }
 
     try {
-        saveProven(toQImage(picture5.Image()), path);
+        saveProven(toQImage(picture5.Image()), path, format);
     } catch (const RuntimeError &error) {
         messages_.show(QStringLiteral("无法保存图片到 %1。\n%2")
                            .arg(QDir::toNativeSeparators(path), description(error)),
@@ -80,20 +84,22 @@ QString PictureFiles::save(const Surface &picture5)
     return fileName;
 }
 
-void PictureFiles::saveProven(const QImage &image, const QString &path)
+void PictureFiles::saveProven(const QImage &image, const QString &path, PictureFormat format)
 {
     constexpr int DeviceIoError = 57;
     constexpr int FileAlreadyExists = 58;
     constexpr int PathFileAccessError = 75;
-    QBuffer bmp;
-    bmp.open(QIODevice::WriteOnly);
-    writer_.SavePicture(image, bmp);
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    writer_.SavePicture(image, file, format);
     const bool existed = QFileInfo::exists(path);
+    const QString extension = extensionOf(format);
     try {
-        // A picture is only worth what can be read back from it.
-        writeSafely(path, bmp.data(), true, [this, &image](const QByteArray &bytes) {
-            const PictureLoad back = loader_.loadBytes(bytes, QStringLiteral("bmp"));
-            return back && samePixels(back.picture->image, image);
+        // A picture is only worth what can be read back from it, in the format its name says.
+        writeSafely(path, file.data(), true, [this, &image, &extension](const QByteArray &bytes) {
+            const PictureLoad back = loader_.loadBytes(bytes, extension);
+            return back && back.picture->format == extension.toLatin1() &&
+                   samePixels(back.picture->image, image);
         });
     } catch (const SafeWriteError &error) {
         QString where = existed ? QStringLiteral("原来的文件没有改动。") : QString();

@@ -42,15 +42,16 @@ public:
     // RuntimeError from the toolkit's loader.
     PictureLoad load(const QString &path, PictureSurface &picture4);
 
-    // Asks for a name and writes picture5's image there as a BMP file, adding
-    // the filter's extension unless the name has it already. Failures are
-    // reported in a message box. Returns the name the dialog gave.
+    // Asks for a name and writes picture5's image there as a BMP or a PNG file,
+    // as the chosen filter says, adding its extension unless the name has it
+    // already. Failures are reported in a message box. Returns the name the
+    // dialog gave.
     QString save(const Surface &picture5);
 
 private:
     // Writes through a temporary file beside `path`, which takes the place of
-    // `path` only once it reads back as `image`; throws RuntimeError.
-    void saveProven(const QImage &image, const QString &path);
+    // `path` only once it reads back as `image` in `format`; throws RuntimeError.
+    void saveProven(const QImage &image, const QString &path, PictureFormat format);
 
     Module1 &module_;
     PictureLoader &loader_;

@@ -36,21 +36,61 @@ QString textBeforeNul(const QString &buffer)
     return end < 0 ? buffer : buffer.left(end);
 }
 
+namespace {
+
+struct FilterPair
+{
+    QString description;
+    QString patterns;
+};
+
+// The pairs before the double NUL that ends the list.
+QList<FilterPair> filterPairs(const QString &nulSeparatedFilter)
+{
+    QList<FilterPair> pairs;
+    const QStringList items = nulSeparatedFilter.split(QChar(u'\0'));
+    for (qsizetype i = 0; i + 1 < items.size() && !items.at(i).isEmpty(); i += 2)
+        pairs.append({items.at(i), items.at(i + 1).trimmed()});
+    return pairs;
+}
+
+// Empty for a pair without patterns, which the dialog cannot show.
+QString nameFilterOf(const FilterPair &pair)
+{
+    if (pair.patterns.isEmpty())
+        return {};
+    QString patterns = pair.patterns;
+    patterns.replace(u';', u' ');
+    const QString shown = QStringLiteral("(%1)").arg(patterns);
+    return pair.description.endsWith(shown) ? pair.description
+                                            : QStringLiteral("%1 %2").arg(pair.description, shown);
+}
+
+} // namespace
+
 QStringList nameFiltersFrom(const QString &nulSeparatedFilter)
 {
     QStringList filters;
-    const QStringList items = nulSeparatedFilter.split(QChar(u'\0'));
-    for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
-        const QString &description = items.at(i);
-        if (description.isEmpty())
-            break; // the double NUL ends the list
-        QString patterns = items.at(i + 1).trimmed();
-        if (patterns.isEmpty())
-            continue;
-        patterns.replace(u';', u' ');
-        filters.append(QStringLiteral("%1 (%2)").arg(description, patterns));
-    }
+    for (const FilterPair &pair : filterPairs(nulSeparatedFilter))
+        if (const QString filter = nameFilterOf(pair); !filter.isEmpty())
+            filters.append(filter);
     return filters;
+}
+
+std::uint32_t filterIndexOf(const QString &nulSeparatedFilter, const QString &nameFilter)
+{
+    const QList<FilterPair> pairs = filterPairs(nulSeparatedFilter);
+    for (qsizetype i = 0; i < pairs.size(); ++i)
+        if (!nameFilter.isEmpty() && nameFilterOf(pairs.at(i)) == nameFilter)
+            return std::uint32_t(i + 1);
+    return 0;
+}
+
+QString filterPattern(const QString &nulSeparatedFilter, std::uint32_t index)
+{
+    const QList<FilterPair> pairs = filterPairs(nulSeparatedFilter);
+    return index >= 1 && index <= std::uint32_t(pairs.size()) ? pairs.at(index - 1).patterns
+                                                              : QString();
 }
 
 int storeChosenPath(OPENFILENAME &ofn, const QString &path)

@@ -57,8 +57,16 @@ const void *applicationInstance();
 QString textBeforeNul(const QString &buffer);
 
 // A NUL-separated list of description/pattern pairs, ended by two NULs, as
-// QFileDialog name filters: "bmp格式\0*.bmp\0\0" gives "bmp格式 (*.bmp)".
+// QFileDialog name filters: "bmp格式\0*.bmp\0\0" gives "bmp格式 (*.bmp)"; a
+// description that shows its patterns already ("BMP 图片 (*.bmp)") stays as it is.
 QStringList nameFiltersFrom(const QString &nulSeparatedFilter);
+
+// The record's number of the pair that nameFiltersFrom turned into
+// `nameFilter`, counted from 1 as nFilterIndex counts; 0 when none did.
+std::uint32_t filterIndexOf(const QString &nulSeparatedFilter, const QString &nameFilter);
+
+// The pattern of pair `index`, counted from 1; empty when there is no such pair.
+QString filterPattern(const QString &nulSeparatedFilter, std::uint32_t index);
 
 // Puts a confirmed path into the record's file buffer as the dialog would.
 // Returns 1, or 0 when the path and its NUL do not fit in nMaxFile characters.

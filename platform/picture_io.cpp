@@ -8,6 +8,7 @@
 #include "system_error.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -384,15 +385,32 @@ PictureLoad QtPictureLoader::loadBytes(const QByteArray &bytes, const QString &s
     return decodeBytes(bytes, suffix.toLower());
 }
 
-void QtPictureWriter::writeBmp(const QImage &image, QIODevice &device)
+QString extensionOf(PictureFormat format)
+{
+    return format == PictureFormat::Png ? QStringLiteral("png") : QStringLiteral("bmp");
+}
+
+std::optional<PictureFormat> writtenFormat(const QString &extension)
+{
+    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png})
+        if (extension.compare(extensionOf(format), Qt::CaseInsensitive) == 0)
+            return format;
+    return std::nullopt;
+}
+
+void QtPictureWriter::write(const QImage &image, QIODevice &device, PictureFormat format)
 {
     if (image.isNull())
         throw runtimeError(InvalidPicture, QStringLiteral("无效图片"));
-    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files. The system's error
-    // right after the failing call says why; Qt's own reason is English.
-    QImageWriter writer(&device, "bmp");
+    // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files and as
+    // 8-bit RGB PNG files. A colour space would become an iCCP, sRGB or gAMA
+    // chunk, and a reader that applies it changes the colours that are the text.
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    rgb.setColorSpace(QColorSpace());
+    QImageWriter writer(&device, extensionOf(format).toLatin1());
+    // The system's error right after the failing call says why; Qt's own reason is English.
     clearSystemError();
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+    if (!writer.write(rgb)) {
         const int error = lastSystemError();
         const auto *file = qobject_cast<const QFileDevice *>(&device);
         const bool failed = file && file->error() != QFileDevice::NoError;

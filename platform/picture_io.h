@@ -56,13 +56,22 @@ public:
     virtual PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) = 0;
 };
 
-// Writes a picture as a BMP file's bytes to an open device (the file itself is
-// put in place by a safe write); throws RuntimeError on failure.
+// The formats pictures are written in: both keep every pixel.
+enum class PictureFormat { Bmp, Png };
+
+// The format's file name extension, which is also its reader's name.
+QString extensionOf(PictureFormat format);
+
+// The format an extension names ("PNG" as "png"), when it is one Veltrin writes.
+std::optional<PictureFormat> writtenFormat(const QString &extension);
+
+// Writes a picture file's bytes to an open device (the file itself is put in
+// place by a safe write); throws RuntimeError on failure.
 class PictureWriter
 {
 public:
     virtual ~PictureWriter() = default;
-    virtual void SavePicture(const QImage &image, QIODevice &device) = 0;
+    virtual void SavePicture(const QImage &image, QIODevice &device, PictureFormat format) = 0;
 };
 
 // Qt's image readers, colours as stored. Files that break their format's rules
@@ -75,13 +84,21 @@ public:
     PictureLoad loadBytes(const QByteArray &bytes, const QString &suffix) override;
 };
 
-// An uncompressed 24-bit BMP, every pixel kept exactly.
+// An uncompressed 24-bit BMP, or a 24-bit RGB PNG without colour profile or
+// gamma, which no reader could apply to the pixels: every pixel kept exactly.
 class QtPictureWriter final : public PictureWriter
 {
 public:
-    void SavePicture(const QImage &image, QIODevice &device) override { writeBmp(image, device); }
+    void SavePicture(const QImage &image, QIODevice &device, PictureFormat format) override
+    {
+        write(image, device, format);
+    }
     // What SavePicture writes, for callers without a writer (standard output).
-    static void writeBmp(const QImage &image, QIODevice &device);
+    static void write(const QImage &image, QIODevice &device, PictureFormat format);
+    static void writeBmp(const QImage &image, QIODevice &device)
+    {
+        write(image, device, PictureFormat::Bmp);
+    }
 };
 
 } // namespace veltrin

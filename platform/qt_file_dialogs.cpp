@@ -56,8 +56,13 @@ int QtFileDialogs::run(OPENFILENAME &ofn, bool save)
     if ((ofn.Flags & OPENFILENAME::OFN_OVERWRITEPROMPT) == 0)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     // QFileDialog has no read-only check box, which OFN_HIDEREADONLY asks for.
-    if (const QStringList filters = nameFiltersFrom(ofn.lpstrFilter); !filters.isEmpty())
+    if (const QStringList filters = nameFiltersFrom(ofn.lpstrFilter); !filters.isEmpty()) {
         dialog.setNameFilters(filters);
+        // Index 0 asks for the first filter, which the dialog starts with anyway.
+        for (const QString &filter : filters)
+            if (filterIndexOf(ofn.lpstrFilter, filter) == ofn.nFilterIndex)
+                dialog.selectNameFilter(filter);
+    }
     if (!ofn.lpstrInitialDir.isEmpty())
         dialog.setDirectory(ofn.lpstrInitialDir);
     if (!ofn.lpstrDefExt.isEmpty())
@@ -75,6 +80,8 @@ int QtFileDialogs::run(OPENFILENAME &ofn, bool save)
         // A no to the create question returns to the dialog, as the common one does.
         if (createPrompt && !QFileInfo::exists(path) && !confirmCreate(ofn.lpstrTitle, path))
             continue;
+        // The common dialog reports the filter the user left chosen.
+        ofn.nFilterIndex = filterIndexOf(ofn.lpstrFilter, dialog.selectedNameFilter());
         return storeChosenPath(ofn, path);
     }
 }

@@ -59,6 +59,20 @@ TEST_F(CliProtected, TextsComeBack)
     }
 }
 
+TEST_F(CliProtected, APngComesBackToo)
+{
+    write(u"t.txt"_s, unixText(u"受保护的 PNG"_s));
+    const CliRun made = runCli({u"encrypt"_s, u"--protect"_s, u"-p"_s, u"Pass9"_s, u"-i"_s,
+                                path(u"t.txt"_s), u"-o"_s, path(u"p.png"_s)});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    QFile png(path(u"p.png"_s));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(png.read(8) == "\x89PNG\r\n\x1A\n");
+    const CliRun back = decrypt(u"p.png"_s, {u"-p"_s, u"Pass9"_s});
+    EXPECT_EQ(back.status, 0) << back.err.toStdString();
+    EXPECT_EQ(back.out, unixText(u"受保护的 PNG"_s));
+}
+
 TEST_F(CliProtected, RefusalsSayWhyWithTheirStatus)
 {
     write(u"t.txt"_s, "secret\n");

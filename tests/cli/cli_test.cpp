@@ -312,6 +312,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 2,
                 "not valid UTF-8: invalid bytes at position 4"},
+        Outcome{"jpeg_name", Words{"encrypt", "-o", "out.jpg"}, "text", 2,
+                "cannot write out.jpg: JPEG would destroy the picture; use .png or .bmp"},
+        Outcome{"jpeg_name_in_capitals", Words{"encrypt", "-o", "OUT.JPEG"}, "text", 2,
+                "JPEG would destroy the picture"},
+        Outcome{"webp_name", Words{"encrypt", "-o", "out.webp"}, "text", 2,
+                "cannot write out.webp: veltrin-cli does not write WebP pictures; use .png or "
+                ".bmp"},
+        Outcome{"png_asked_bmp_named", Words{"encrypt", "--format", "png", "-o", "out.bmp"}, "text",
+                2, "the name says BMP, but --format asks for PNG; name it .png"},
+        Outcome{"bmp_asked_png_named", Words{"encrypt", "--format", "bmp", "-o", "out.png"}, "text",
+                2, "the name says PNG, but --format asks for BMP; name it .bmp"},
+        Outcome{"format_not_written", Words{"encrypt", "--format", "jpeg", "-o", "-"}, "text", 2,
+                "--format takes bmp or png, not 'jpeg'"},
         Outcome{"password_of_21", Words{"encrypt", "-p", "abcdefghij0123456789K", "-o", "out.bmp"},
                 "text", 2, "the password has 21 characters"},
         Outcome{"password_with_bang", Words{"encrypt", "-p", "Pass!", "-o", "out.bmp"}, "text", 2,
@@ -395,6 +408,54 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 1,
                 "header gives no text"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct Written
+{
+    const char *name;
+    Words words; // the options after "encrypt"; "-o -" writes to standard output
+    const char *file;
+    bool png;
+};
+
+void PrintTo(const Written &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CliFormat : public CliTest, public ::testing::WithParamInterface<Written>
+{};
+
+TEST_P(CliFormat, TheNameOrFormatOptionDecidesAndThePictureDecrypts)
+{
+    const Written &c = GetParam();
+    const CliRun encrypted =
+        run(QStringList{QStringLiteral("encrypt")} + arguments(c.words), "Veltrin 你好\n");
+    ASSERT_EQ(encrypted.status, 0) << encrypted.err.toStdString();
+    const bool toOutput = std::string(c.file) == "-";
+    const QByteArray picture = toOutput ? encrypted.out : readFile(path(c.file));
+    EXPECT_TRUE(picture.startsWith(c.png ? "\x89PNG\r\n\x1A\n" : "BM")) << c.file;
+    if (!toOutput) {
+        EXPECT_EQ(snapshot(dir.path()).keys(), QStringList{QString::fromUtf8(c.file)});
+    }
+    const CliRun decrypted = run({QStringLiteral("decrypt"), QStringLiteral("-")}, picture);
+    EXPECT_EQ(decrypted.status, 0) << decrypted.err.toStdString();
+    EXPECT_EQ(decrypted.out, QByteArray("Veltrin 你好\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CliFormat,
+    ::testing::Values(
+        Written{"png", Words{"-o", "p.png"}, "p.png", true},
+        Written{"png_in_capitals", Words{"-o", "P.PNG"}, "P.PNG", true},
+        Written{"bmp", Words{"-o", "p.bmp"}, "p.bmp", false},
+        Written{"no_extension", Words{"-o", "p"}, "p", false},
+        Written{"extension_of_no_format", Words{"-o", "p.tmp"}, "p.tmp", false},
+        Written{"asked_png", Words{"--format", "png", "-o", "p"}, "p", true},
+        Written{"asked_and_named", Words{"--format", "PNG", "-o", "p.png"}, "p.png", true},
+        Written{"asked_bmp", Words{"--format", "bmp", "-o", "p.bmp"}, "p.bmp", false},
+        Written{"standard_output", Words{"-o", "-"}, "-", false},
+        Written{"standard_output_png", Words{"--format", "png", "-o", "-"}, "-", true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, ForceReplacesAnExistingPicture)

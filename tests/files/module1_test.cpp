@@ -83,6 +83,7 @@ struct ProgramCall
     std::int16_t isSave;
     const char16_t *title;
     const char16_t *filter;
+    QString recordFilter;
 };
 
 class ProgramDialogs : public Module1Test, public ::testing::WithParamInterface<ProgramCall>
@@ -104,8 +105,7 @@ TEST_P(ProgramDialogs, RecordHoldsWhatTheDialogNeedsAndCancelStillSetsTheExtensi
     EXPECT_EQ(r.lStructSize, 76u);
     EXPECT_EQ(r.hwndOwner, 0u);
     EXPECT_NE(r.hInstance, nullptr);
-    // Both forms of the filter give the same single entry.
-    EXPECT_EQ(r.lpstrFilter, QStringLiteral("bmp格式") + nul + QStringLiteral("*.bmp") + nuls(2));
+    EXPECT_EQ(r.lpstrFilter, call.recordFilter);
     EXPECT_TRUE(r.lpstrCustomFilter.isNull());
     EXPECT_EQ(r.nMaxCustFilter, 0u);
     EXPECT_EQ(r.nFilterIndex, 0u);
@@ -124,9 +124,15 @@ TEST_P(ProgramDialogs, RecordHoldsWhatTheDialogNeedsAndCancelStillSetsTheExtensi
     EXPECT_TRUE(r.lpTemplateName.isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(OpenAndSave, ProgramDialogs,
-                         ::testing::Values(ProgramCall{0, u"打开图片", u"bmp格式|*.bmp|"},
-                                           ProgramCall{1, u"保存图片到", u"bmp格式|*.bmp"}));
+INSTANTIATE_TEST_SUITE_P(
+    OpenAndSave, ProgramDialogs,
+    ::testing::Values(
+        ProgramCall{0, u"打开图片", u"bmp格式|*.bmp|",
+                    QStringLiteral("bmp格式") + nul + QStringLiteral("*.bmp") + nuls(2)},
+        ProgramCall{1, u"保存图片到", u"BMP 图片 (*.bmp)|*.bmp|PNG 图片 (*.png)|*.png",
+                    QStringLiteral("BMP 图片 (*.bmp)") + nul + QStringLiteral("*.bmp") + nul +
+                        QStringLiteral("PNG 图片 (*.png)") + nul + QStringLiteral("*.png") +
+                        nuls(2)}));
 
 TEST_F(Module1Test, InitialFolderAndDefaultExtensionArePassedWhenGiven)
 {
@@ -142,38 +148,47 @@ TEST_F(Module1Test, InitialFolderAndDefaultExtensionArePassedWhenGiven)
 
 // --- filterExtension ---
 
+const QString programSaveFilter = QStringLiteral("BMP 图片 (*.bmp)|*.bmp|PNG 图片 (*.png)|*.png");
+
 struct ExtensionCase
 {
-    const char16_t *filter;
+    const char *name;
+    QString filter;
+    int chosenFilter; // -1: cancel; 0: confirmed by a dialog that reports no filter
     QString extension;
-    QString recordFilter;
 };
 
 class FilterExtension : public Module1Test, public ::testing::WithParamInterface<ExtensionCase>
 {};
 
-TEST_P(FilterExtension, IsTheFirstThreeCharactersOfTheConvertedFilter)
+TEST_P(FilterExtension, IsThatOfTheFilterChosenInTheDialog)
 {
     const auto &c = GetParam();
-    dialogs.cancel();
-    module.FileDialog(1, QStringLiteral("t"), QString::fromUtf16(c.filter));
+    if (c.chosenFilter < 0)
+        dialogs.cancel();
+    else
+        dialogs.confirmWithFilter(QStringLiteral("/tmp/x"), std::uint32_t(c.chosenFilter));
+    module.FileDialog(1, QStringLiteral("t"), c.filter);
     EXPECT_EQ(module.filterExtension, c.extension);
-    ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.calls[0].record.lpstrFilter, c.recordFilter);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Positional, FilterExtension,
+    Filters, FilterExtension,
     ::testing::Values(
-        ExtensionCase{u"Bitmap|*.bmp", QStringLiteral("Bit"),
-                      QStringLiteral("Bitmap") + nul + QStringLiteral("*.bmp") + nuls(2)},
-        ExtensionCase{u"bm", QStringLiteral("bm"), QStringLiteral("bm") + nuls(2)},
-        ExtensionCase{u"", QString(), nuls(2)},
-        ExtensionCase{u"a|*.a|", QStringLiteral("a") + nul + QStringLiteral("*"),
-                      QStringLiteral("a") + nul + QStringLiteral("*.a") + nuls(2)},
-        ExtensionCase{u"图片|*.png|位图|*.bmp||", QStringLiteral("图片") + nul,
-                      QStringLiteral("图片") + nul + QStringLiteral("*.png") + nul +
-                          QStringLiteral("位图") + nul + QStringLiteral("*.bmp") + nuls(2)}));
+        ExtensionCase{"cancelKeepsTheFirst", programSaveFilter, -1, QStringLiteral("bmp")},
+        ExtensionCase{"notReported", programSaveFilter, 0, QStringLiteral("bmp")},
+        ExtensionCase{"first", programSaveFilter, 1, QStringLiteral("bmp")},
+        ExtensionCase{"second", programSaveFilter, 2, QStringLiteral("png")},
+        ExtensionCase{"noSuchFilter", programSaveFilter, 3, QString()},
+        ExtensionCase{"oneFilter", QStringLiteral("bmp格式|*.bmp"), -1, QStringLiteral("bmp")},
+        ExtensionCase{"descriptionIsNotTheExtension", QStringLiteral("Bitmap|*.BMP;*.dib"), 1,
+                      QStringLiteral("BMP")},
+        ExtensionCase{"endedTwice", QStringLiteral("图片|*.png|位图|*.bmp||"), 2,
+                      QStringLiteral("bmp")},
+        ExtensionCase{"anyName", QStringLiteral("全部|*.*"), 1, QString()},
+        ExtensionCase{"noPattern", QStringLiteral("bm"), -1, QString()},
+        ExtensionCase{"noFilter", QString(), 0, QString()}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // --- the retry after a dialog that came back at once ---
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace veltrin::testing {
 namespace {
@@ -65,9 +66,20 @@ protected:
 
 // --- save ---
 
+constexpr std::uint32_t bmpFilter = 1;
+constexpr std::uint32_t pngFilter = 2;
+
+// The format the bytes of a file say, whatever its name.
+QByteArray formatOfFile(PictureLoader &loader, const QString &path)
+{
+    const PictureLoad load = loader.OleLoadPicturePath(path);
+    return load ? load.picture->format : QByteArray();
+}
+
 struct SaveName
 {
     const char *name;
+    std::uint32_t filter; // 0: the dialog does not say which
     QString typed;
     QString written;
 };
@@ -75,10 +87,10 @@ struct SaveName
 class SaveNames : public PictureFilesTest, public ::testing::WithParamInterface<SaveName>
 {};
 
-TEST_P(SaveNames, ExtensionIsAddedOnlyWhenMissing)
+TEST_P(SaveNames, TheChosenFilterDecidesTheFormatAndItsExtensionIsAddedOnlyWhenMissing)
 {
     const auto &c = GetParam();
-    dialogs.confirm(inTemp(c.typed));
+    dialogs.confirmWithFilter(inTemp(c.typed), c.filter);
 
     EXPECT_EQ(files.save(picture5), inTemp(c.typed));
 
@@ -87,6 +99,10 @@ TEST_P(SaveNames, ExtensionIsAddedOnlyWhenMissing)
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_TRUE(dialogs.calls[0].save);
     EXPECT_EQ(dialogs.calls[0].record.lpstrTitle, QStringLiteral("保存图片到"));
+    EXPECT_EQ(
+        nameFiltersFrom(dialogs.calls[0].record.lpstrFilter),
+        (QStringList{QStringLiteral("BMP 图片 (*.bmp)"), QStringLiteral("PNG 图片 (*.png)")}));
+    EXPECT_EQ(formatOfFile(loader, inTemp(c.written)), c.filter == pngFilter ? "png" : "bmp");
     const auto reopened = loadImage(loader, inTemp(c.written));
     ASSERT_TRUE(reopened.has_value());
     EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.qImage());
@@ -95,19 +111,33 @@ TEST_P(SaveNames, ExtensionIsAddedOnlyWhenMissing)
 INSTANTIATE_TEST_SUITE_P(
     Names, SaveNames,
     ::testing::Values(
-        SaveName{"plain", QStringLiteral("result"), QStringLiteral("result.bmp")},
-        SaveName{"withBmp", QStringLiteral("result.bmp"), QStringLiteral("result.bmp")},
-        SaveName{"upperCase", QStringLiteral("RESULT.BMP"), QStringLiteral("RESULT.BMP")},
-        SaveName{"mixedCase", QStringLiteral("Result.Bmp"), QStringLiteral("Result.Bmp")},
-        SaveName{"otherExtension", QStringLiteral("result.png"), QStringLiteral("result.png.bmp")},
-        SaveName{"bmpWithoutDot", QStringLiteral("resultbmp"), QStringLiteral("resultbmp.bmp")},
-        SaveName{"chinese", QStringLiteral("结果 é\U0001F600"),
-                 QStringLiteral("结果 é\U0001F600.bmp")}),
+        SaveName{"plain", bmpFilter, QStringLiteral("result"), QStringLiteral("result.bmp")},
+        SaveName{"notSaid", 0, QStringLiteral("result"), QStringLiteral("result.bmp")},
+        SaveName{"withBmp", bmpFilter, QStringLiteral("result.bmp"), QStringLiteral("result.bmp")},
+        SaveName{"upperCase", bmpFilter, QStringLiteral("RESULT.BMP"),
+                 QStringLiteral("RESULT.BMP")},
+        SaveName{"mixedCase", bmpFilter, QStringLiteral("Result.Bmp"),
+                 QStringLiteral("Result.Bmp")},
+        SaveName{"otherExtension", bmpFilter, QStringLiteral("result.png"),
+                 QStringLiteral("result.png.bmp")},
+        SaveName{"bmpWithoutDot", bmpFilter, QStringLiteral("resultbmp"),
+                 QStringLiteral("resultbmp.bmp")},
+        SaveName{"chinese", bmpFilter, QStringLiteral("结果 é\U0001F600"),
+                 QStringLiteral("结果 é\U0001F600.bmp")},
+        SaveName{"png", pngFilter, QStringLiteral("result"), QStringLiteral("result.png")},
+        SaveName{"withPng", pngFilter, QStringLiteral("result.png"), QStringLiteral("result.png")},
+        SaveName{"upperCasePng", pngFilter, QStringLiteral("RESULT.PNG"),
+                 QStringLiteral("RESULT.PNG")},
+        SaveName{"bmpNameAsPng", pngFilter, QStringLiteral("result.bmp"),
+                 QStringLiteral("result.bmp.png")},
+        SaveName{"chinesePng", pngFilter, QStringLiteral("结果 é\U0001F600"),
+                 QStringLiteral("结果 é\U0001F600.png")}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct ReplaceCase
 {
     const char *name;
+    std::uint32_t filter;
     int answer;
     bool replaced;
 };
@@ -117,10 +147,12 @@ class ReplaceAddedName : public PictureFilesTest, public ::testing::WithParamInt
 
 TEST_P(ReplaceAddedName, AnExistingFileBehindTheAddedExtensionIsReplacedOnlyAfterAYes)
 {
-    const QString existing = inTemp(QStringLiteral("name.bmp"));
+    const ReplaceCase &c = GetParam();
+    const QString extension = c.filter == pngFilter ? QStringLiteral("png") : QStringLiteral("bmp");
+    const QString existing = inTemp(QStringLiteral("name.") + extension);
     writeFile(existing, "the old picture");
-    dialogs.confirm(inTemp(QStringLiteral("name")));
-    messages.answers.push_back(GetParam().answer);
+    dialogs.confirmWithFilter(inTemp(QStringLiteral("name")), c.filter);
+    messages.answers.push_back(c.answer);
 
     files.save(picture5);
 
@@ -129,8 +161,9 @@ TEST_P(ReplaceAddedName, AnExistingFileBehindTheAddedExtensionIsReplacedOnlyAfte
               QDir::toNativeSeparators(existing) + QStringLiteral(" 已存在。\n要替换它吗？"));
     EXPECT_EQ(messages.shown[0].caption, QStringLiteral("保存图片到"));
     EXPECT_EQ(messages.shown[0].style, MessageBox::YesNo | MessageBox::Exclamation);
-    EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("name.bmp")});
-    if (GetParam().replaced) {
+    EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("name.") + extension});
+    if (c.replaced) {
+        EXPECT_EQ(formatOfFile(loader, existing), extension.toLatin1());
         const auto reopened = loadImage(loader, existing);
         ASSERT_TRUE(reopened.has_value());
         EXPECT_EQ(reopened->convertToFormat(QImage::Format_RGB32), picture5.qImage());
@@ -140,9 +173,11 @@ TEST_P(ReplaceAddedName, AnExistingFileBehindTheAddedExtensionIsReplacedOnlyAfte
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ReplaceAddedName,
-                         ::testing::Values(ReplaceCase{"yes", MessageBox::Yes, true},
-                                           ReplaceCase{"no", MessageBox::No, false},
-                                           ReplaceCase{"closed", MessageBox::Ok, false}),
+                         ::testing::Values(ReplaceCase{"yes", bmpFilter, MessageBox::Yes, true},
+                                           ReplaceCase{"no", bmpFilter, MessageBox::No, false},
+                                           ReplaceCase{"closed", bmpFilter, MessageBox::Ok, false},
+                                           ReplaceCase{"pngYes", pngFilter, MessageBox::Yes, true},
+                                           ReplaceCase{"pngNo", pngFilter, MessageBox::No, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(PictureFilesTest, ANameChosenInTheDialogIsNotAskedAboutTwice)
@@ -186,7 +221,7 @@ TEST_F(PictureFilesTest, AFailedWriteIsReportedAndTheProgramGoesOn)
 class FailingWriter final : public PictureWriter
 {
 public:
-    void SavePicture(const QImage &, QIODevice &) override
+    void SavePicture(const QImage &, QIODevice &, PictureFormat) override
     {
         ++calls;
         throw RuntimeError(61, u"磁盘已满");
@@ -211,27 +246,32 @@ TEST_F(PictureFilesTest, AWriterFailureKeepsTheOldFileAndNamesTheReason)
     EXPECT_EQ(readAll(existing), QByteArrayLiteral("precious"));
 }
 
-// Writes the real picture, spoiled as a failing disk might spoil it.
+// Writes the real picture, spoiled as a failing disk might spoil it, or in
+// the other format, as a writer that ignores what it was asked for would.
 class LyingWriter final : public PictureWriter
 {
 public:
-    enum Lie { FlippedByte, ShortWrite, NoPicture };
+    enum Lie { FlippedByte, ShortWrite, NoPicture, OtherFormat };
     explicit LyingWriter(Lie lie) : lie_(lie) {}
-    void SavePicture(const QImage &image, QIODevice &device) override
+    void SavePicture(const QImage &image, QIODevice &device, PictureFormat format) override
     {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        QtPictureWriter().SavePicture(image, buffer);
+        const PictureFormat other =
+            format == PictureFormat::Png ? PictureFormat::Bmp : PictureFormat::Png;
+        QtPictureWriter::write(image, buffer, lie_ == OtherFormat ? other : format);
         QByteArray bytes = buffer.data();
         switch (lie_) {
-        case FlippedByte:
-            bytes[bytes.size() - 7] = char(bytes[bytes.size() - 7] ^ 0x10);
+        case FlippedByte: // among the pixels of a BMP, the compressed ones of a PNG
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x10);
             break;
         case ShortWrite:
             bytes.chop(100);
             break;
         case NoPicture:
             bytes.fill('\0');
+            break;
+        case OtherFormat:
             break;
         }
         device.write(bytes);
@@ -241,16 +281,20 @@ private:
     Lie lie_;
 };
 
-class LyingDisk : public PictureFilesTest, public ::testing::WithParamInterface<LyingWriter::Lie>
+class LyingDisk : public PictureFilesTest,
+                  public ::testing::WithParamInterface<std::tuple<LyingWriter::Lie, std::uint32_t>>
 {};
 
 TEST_P(LyingDisk, ASaveThatDoesNotReadBackIsReportedAndReplacesNothing)
 {
-    LyingWriter lying(GetParam());
+    const auto [lie, filter] = GetParam();
+    LyingWriter lying(lie);
     PictureFiles withLyingWriter{module, loader, lying, messages};
-    const QString existing = inTemp(QStringLiteral("keep.bmp"));
+    const QString name =
+        filter == pngFilter ? QStringLiteral("keep.png") : QStringLiteral("keep.bmp");
+    const QString existing = inTemp(name);
     writeFile(existing, "precious");
-    dialogs.confirm(existing);
+    dialogs.confirmWithFilter(existing, filter);
 
     withLyingWriter.save(picture5);
 
@@ -258,13 +302,15 @@ TEST_P(LyingDisk, ASaveThatDoesNotReadBackIsReportedAndReplacesNothing)
     EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("无法保存图片到 ")));
     EXPECT_EQ(messages.shown[0].style, MessageBox::Critical);
     EXPECT_EQ(readAll(existing), QByteArrayLiteral("precious"));
-    EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("keep.bmp")}) << "no temporary file left";
+    EXPECT_EQ(filesInTemp(), QStringList{name}) << "no temporary file left";
     EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Hidden | QDir::Files).size() == 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lies, LyingDisk,
-                         ::testing::Values(LyingWriter::FlippedByte, LyingWriter::ShortWrite,
-                                           LyingWriter::NoPicture));
+INSTANTIATE_TEST_SUITE_P(
+    Lies, LyingDisk,
+    ::testing::Combine(::testing::Values(LyingWriter::FlippedByte, LyingWriter::ShortWrite,
+                                         LyingWriter::NoPicture, LyingWriter::OtherFormat),
+                       ::testing::Values(bmpFilter, pngFilter)));
 
 TEST_F(PictureFilesTest, ASavedFileKeepsThePermissionsOfTheOneItReplaces)
 {

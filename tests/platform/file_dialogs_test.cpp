@@ -49,6 +49,13 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{QStringLiteral("a") + nul + QStringLiteral("*.a") + nul + nul +
                        QStringLiteral("b") + nul + QStringLiteral("*.b") + nul + nul,
                    {QStringLiteral("a (*.a)")}},
+        // A description that shows its patterns is shown as it is.
+        FilterCase{QStringLiteral("BMP 图片 (*.bmp)") + nul + QStringLiteral("*.bmp") + nul +
+                       QStringLiteral("PNG 图片 (*.png)") + nul + QStringLiteral("*.png") + nul +
+                       nul,
+                   {QStringLiteral("BMP 图片 (*.bmp)"), QStringLiteral("PNG 图片 (*.png)")}},
+        FilterCase{QStringLiteral("只有 (*.bmp)") + nul + QStringLiteral("*.png") + nul + nul,
+                   {QStringLiteral("只有 (*.bmp) (*.png)")}},
         FilterCase{QStringLiteral("only a description") + nul + nul, {}},
         FilterCase{QString(2, nul), {}}, FilterCase{QString(), {}}));
 
@@ -63,6 +70,36 @@ TEST(NameFilters, BothProgramFilterFormsGiveOneEntry)
             list += nul;
         EXPECT_EQ(nameFiltersFrom(list), QStringList{QStringLiteral("bmp格式 (*.bmp)")});
     }
+}
+
+const QString twoFilters = QStringLiteral("BMP 图片 (*.bmp)") + nul + QStringLiteral("*.bmp") +
+                           nul + QStringLiteral("PNG 图片 (*.png)") + nul +
+                           QStringLiteral("*.png") + QString(2, nul);
+
+TEST(FilterIndex, CountsTheRecordsPairsFromOne)
+{
+    const QString blankPatternFirst = QStringLiteral("blank") + nul + QStringLiteral(" ") + nul +
+                                      QStringLiteral("b") + nul + QStringLiteral("*.b") +
+                                      QString(2, nul);
+    const struct
+    {
+        QString list;
+        QString nameFilter;
+        std::uint32_t index;
+        QString pattern;
+    } cases[] = {
+        {twoFilters, QStringLiteral("BMP 图片 (*.bmp)"), 1, QStringLiteral("*.bmp")},
+        {twoFilters, QStringLiteral("PNG 图片 (*.png)"), 2, QStringLiteral("*.png")},
+        {twoFilters, QStringLiteral("GIF (*.gif)"), 0, QString()},
+        {twoFilters, QString(), 0, QString()},
+        // A pair the dialog cannot show still counts.
+        {blankPatternFirst, QStringLiteral("b (*.b)"), 2, QStringLiteral("*.b")},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(filterIndexOf(c.list, c.nameFilter), c.index) << c.nameFilter.toStdString();
+        EXPECT_EQ(filterPattern(c.list, c.index), c.pattern) << c.index;
+    }
+    EXPECT_EQ(filterPattern(twoFilters, 3), QString());
 }
 
 struct StoreCase
@@ -205,6 +242,60 @@ TEST(QtFileDialogs, SaveDialogShowsTheRecordAndReturnsTheFullPath)
     EXPECT_FALSE(modal);
     EXPECT_TRUE(confirmsOverwrite);
 }
+
+struct ChosenFilter
+{
+    const char *name;
+    std::uint32_t given; // the record's nFilterIndex
+    qsizetype choose;    // the filter the user picks, or -1
+    QString shownFirst;  // the filter the dialog starts with
+    std::uint32_t reported;
+};
+
+class SaveDialogFilter : public ::testing::TestWithParam<ChosenFilter>
+{};
+
+TEST_P(SaveDialogFilter, StartsWithTheRecordsFilterAndReportsTheOneChosen)
+{
+    const ChosenFilter &c = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    OPENFILENAME ofn = programRecord(QStringLiteral("保存图片到"), dir.path());
+    ofn.lpstrFilter = twoFilters;
+    ofn.nFilterIndex = c.given;
+    QStringList filters;
+    QString shownFirst;
+    const auto driver = whenShown([&] {
+        QFileDialog *d = shownFileDialog();
+        if (!d)
+            return false;
+        filters = d->nameFilters();
+        shownFirst = d->selectedNameFilter();
+        if (c.choose >= 0)
+            d->selectNameFilter(filters.value(c.choose));
+        if (!typeName(d, QStringLiteral("结果")))
+            return false;
+        static_cast<QDialog *>(d)->accept();
+        return !d->isVisible();
+    });
+
+    ASSERT_EQ(QtFileDialogs().GetSaveFileNameA(ofn), 1);
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("BMP 图片 (*.bmp)"),
+                                    QStringLiteral("PNG 图片 (*.png)")}));
+    EXPECT_EQ(shownFirst, c.shownFirst);
+    EXPECT_EQ(ofn.nFilterIndex, c.reported);
+    // The dialog adds no extension of its own; Save does.
+    EXPECT_EQ(textBeforeNul(ofn.lpstrFile),
+              QDir::toNativeSeparators(QDir(dir.path()).filePath(QStringLiteral("结果"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SaveDialogFilter,
+    ::testing::Values(ChosenFilter{"kept", 0, -1, QStringLiteral("BMP 图片 (*.bmp)"), 1},
+                      ChosenFilter{"png", 0, 1, QStringLiteral("BMP 图片 (*.bmp)"), 2},
+                      ChosenFilter{"givenPng", 2, -1, QStringLiteral("PNG 图片 (*.png)"), 2},
+                      ChosenFilter{"backToBmp", 2, 0, QStringLiteral("PNG 图片 (*.png)"), 1}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(QtFileDialogs, CancelReturnsZeroAndLeavesTheBuffer)
 {

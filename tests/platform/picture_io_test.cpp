@@ -5,11 +5,13 @@
 #include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
+#include "png_reference.h"
 #include "qt_adapters.h"
 #include "qt_printers.h"
 #include "runtime_error.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -550,7 +552,7 @@ TEST_P(SavedBmp, IsAnUncompressed24BitFileWithEveryPixelExact)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
 
-    QtPictureWriter().SavePicture(image, buffer);
+    QtPictureWriter::writeBmp(image, buffer);
 
     const QByteArray b = buffer.data();
     const auto u16 = [&b](int at) {
@@ -588,11 +590,104 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SavedBmp,
                          ::testing::Values(QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 4),
                                            QSize(5, 1), QSize(110, 110), QSize(127, 64)));
 
+struct PngCase
+{
+    const char *name;
+    std::function<QImage()> picture;
+};
+
+QImage withColourSpace(QImage image, QColorSpace space)
+{
+    image.setColorSpace(space);
+    return image;
+}
+
+QImage greys()
+{
+    QImage image(9, 4, QImage::Format_RGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x)
+            image.setPixel(x, y, qRgb(x * 28, x * 28, x * 28));
+    return image;
+}
+
+QImage halfTransparent()
+{
+    QImage image = randomPicture(5, 5, 3).convertToFormat(QImage::Format_ARGB32);
+    for (int x = 0; x < 5; ++x)
+        image.setPixel(x, 2, qRgba(200, 100, 50, 128));
+    return image;
+}
+
+class SavedPng : public ::testing::TestWithParam<PngCase>
+{};
+
+// Whatever the picture came as, the PNG holds its 24-bit pixels and nothing a
+// reader might apply to them, and reads as the BMP of the same picture does.
+TEST_P(SavedPng, Is24BitRgbWithoutColourChunksWithThePixelsOfTheBmp)
+{
+    const QImage image = GetParam().picture();
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+
+    QtPictureWriter().SavePicture(image, png, PictureFormat::Png);
+    QtPictureWriter::writeBmp(image, bmp);
+
+    const std::optional<ReferencePng> read = referenceReadPng(png.data());
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->bitDepth, 8);
+    EXPECT_EQ(read->colourType, 2); // RGB, no alpha, no palette
+    EXPECT_EQ(read->interlace, 0);
+    for (const char *chunk : {"iCCP", "gAMA", "sRGB", "cHRM"})
+        EXPECT_FALSE(read->chunks.contains(chunk))
+            << chunk << " in " << read->chunks.join(' ').data();
+    const std::optional<QImage> fromBmp = referenceDecodeBmp(bmp.data());
+    ASSERT_TRUE(fromBmp.has_value());
+    ASSERT_TRUE(read->image.has_value());
+    EXPECT_EQ(*read->image, fromBmp->convertToFormat(QImage::Format_RGB32));
+    // Opened again, it is the picture it was.
+    const PictureLoad back = QtPictureLoader().loadBytes(png.data(), QStringLiteral("png"));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back.picture->format, "png");
+    EXPECT_FALSE(back.picture->lossy);
+    EXPECT_EQ(back.picture->image.convertToFormat(QImage::Format_RGB32), *read->image);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, SavedPng,
+    ::testing::Values(
+        PngCase{"onePixel", [] { return randomPicture(1, 1, 1); }},
+        PngCase{"fullCipherPicture", [] { return randomPicture(110, 110, 2); }},
+        PngCase{"oddWidth", [] { return randomPicture(127, 3, 4); }},
+        PngCase{"sRgb", [] { return withColourSpace(randomPicture(4, 4, 5), QColorSpace::SRgb); }},
+        PngCase{"displayP3",
+                [] { return withColourSpace(randomPicture(4, 4, 6), QColorSpace::DisplayP3); }},
+        PngCase{"linear",
+                [] { return withColourSpace(randomPicture(4, 4, 7), QColorSpace::SRgbLinear); }},
+        PngCase{"greys", greys},
+        PngCase{"greyFormat", [] { return greys().convertToFormat(QImage::Format_Grayscale8); }},
+        PngCase{"palette", [] { return greys().convertToFormat(QImage::Format_Indexed8); }},
+        PngCase{"halfTransparent", halfTransparent}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PictureFormats, ExtensionsNameOnlyTheFormatsWritten)
+{
+    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png}) {
+        EXPECT_EQ(writtenFormat(extensionOf(format)), format);
+        EXPECT_EQ(writtenFormat(extensionOf(format).toUpper()), format);
+    }
+    for (const char *other : {"", "jpg", "bm", "bmpx", ".png"})
+        EXPECT_FALSE(writtenFormat(QString::fromLatin1(other)).has_value()) << other;
+}
+
 TEST(PictureWriter, NothingToWriteIsAnError)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_THROW(QtPictureWriter().SavePicture(QImage(), buffer), RuntimeError);
+    EXPECT_THROW(QtPictureWriter::writeBmp(QImage(), buffer), RuntimeError);
+    EXPECT_THROW(QtPictureWriter::write(QImage(), buffer, PictureFormat::Png), RuntimeError);
     EXPECT_TRUE(buffer.data().isEmpty());
 }
 

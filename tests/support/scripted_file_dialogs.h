@@ -11,13 +11,15 @@
 
 namespace veltrin::testing {
 
-// One answer of a dialog: what it returns, the path it confirms, and how long
-// the user took, which moves the fake clock.
+// One answer of a dialog: what it returns, the path it confirms, how long the
+// user took, which moves the fake clock, and the filter the user left chosen
+// (counted from 1; 0: the dialog does not say).
 struct DialogStep
 {
     int result = 0;
     QString path;
     std::uint32_t takesMs = 1000;
+    std::uint32_t filterIndex = 0;
 };
 
 struct DialogCall
@@ -38,6 +40,10 @@ public:
     {
         steps.push_back({1, path, takesMs});
     }
+    void confirmWithFilter(const QString &path, std::uint32_t filterIndex)
+    {
+        steps.push_back({1, path, 1000, filterIndex});
+    }
     void cancel(std::uint32_t takesMs = 1000) { steps.push_back({0, {}, takesMs}); }
 
     std::deque<DialogStep> steps;
@@ -57,6 +63,8 @@ private:
         if (step.result == 1) {
             const qsizetype room = qsizetype(ofn.nMaxFile) - step.path.size();
             ofn.lpstrFile = step.path + QString(std::max<qsizetype>(room, 0), QChar(u'\0'));
+            if (step.filterIndex != 0)
+                ofn.nFilterIndex = step.filterIndex;
         }
         return step.result;
     }

@@ -52,6 +52,46 @@ INSTANTIATE_TEST_SUITE_P(Lengths, Form1FileRoundTrip,
                                            FileTrip{12000, u""_s},
                                            FileTrip{12000, u"abcdefghijklmnopqrst"_s}));
 
+struct FilterTrip
+{
+    const char *name;
+    std::uint32_t filter;
+    QString chosen;
+    QString written;
+};
+
+class Form1SaveFilter : public Form1Files, public ::testing::WithParamInterface<FilterTrip>
+{};
+
+TEST_P(Form1SaveFilter, TheChosenFormatAndNameAreWrittenAndDecryptInFull)
+{
+    const FilterTrip &trip = GetParam();
+    QString text;
+    while (text.size() < 12000)
+        text += u"汉字 PNG，混合\r\n"_s;
+    text.truncate(12000);
+
+    encrypt(text, u"abcdefghijklmnopqrst"_s);
+    save(path(trip.chosen), trip.filter);
+
+    EXPECT_EQ(form->fileName(), path(trip.chosen));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{trip.written});
+    const PictureLoad saved = loader.OleLoadPicturePath(path(trip.written));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved.picture->format, trip.filter == 2 ? "png" : "bmp");
+    EXPECT_EQ(openAndDecrypt(path(trip.written), u"abcdefghijklmnopqrst"_s), text);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, Form1SaveFilter,
+    ::testing::Values(FilterTrip{"bmp", 1, u"result"_s, u"result.bmp"_s},
+                      FilterTrip{"bmpAfterPng", 1, u"result.png"_s, u"result.png.bmp"_s},
+                      FilterTrip{"png", 2, u"result"_s, u"result.png"_s},
+                      FilterTrip{"pngKept", 2, u"result.png"_s, u"result.png"_s},
+                      FilterTrip{"pngAfterBmp", 2, u"result.bmp"_s, u"result.bmp.png"_s}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 std::uint32_t u32(const QByteArray &bytes, int at)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData()) + at;

@@ -116,6 +116,12 @@ protected:
         dialogs.confirm(chosen);
         click(QStringLiteral("Command7"));
     }
+    // Saves with the Save dialog's filter `filter`: 1 BMP, 2 PNG.
+    void save(const QString &chosen, std::uint32_t filter)
+    {
+        dialogs.confirmWithFilter(chosen, filter);
+        click(QStringLiteral("Command7"));
+    }
     QString openAndDecrypt(const QString &chosen, const QString &password)
     {
         clickTab(1);

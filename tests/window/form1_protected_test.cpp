@@ -78,6 +78,12 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
     save(path(u"protected.bmp"_s));
     text2()->setText(QString());
     EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), u"Pass9"_s), texts[5]);
+    clickTab(0);
+    save(path(u"protected"_s), 2);
+    text2()->setText(QString());
+    EXPECT_EQ(loader.OleLoadPicturePath(path(u"protected.png"_s)).picture.value().format, "png");
+    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), u"Pass9"_s), texts[5]);
+    EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
 }
 
 TEST_F(Form1Protected, WrongPasswordOrChangedPictureLosesNothing)
