@@ -6,7 +6,8 @@
 
 namespace veltrin::cli {
 
-// veltrin-cli encrypt [PASSWORD OPTION] [--protect] [-i TEXT_FILE] -o PICTURE [--force]
+// veltrin-cli encrypt [PASSWORD OPTION] [--protect [--require-strong]] [-i TEXT_FILE]
+//                     -o PICTURE [--force]
 class EncryptCommand final : public Command
 {
 public:
@@ -25,6 +26,7 @@ private:
     QCommandLineOption output_;
     QCommandLineOption force_;
     QCommandLineOption protect_;
+    QCommandLineOption requireStrong_;
 };
 
 } // namespace veltrin::cli
