@@ -191,8 +191,8 @@ fi
 # zxcvbn-c, the password strength estimate, from Debian's source of the
 # host's version (the same word lists, so both systems give one verdict),
 # built for Windows once, beside Qt; static, like libsodium. Its dictionary
-# generator runs here, as the code page tables' does; Debian's makefile names
-# the word lists its source keeps.
+# generator runs here, as the code page tables' does, over the word lists
+# Debian's build names (its rules, else its makefile).
 zxcvbn_version=$(dpkg-query -W -f='${Version}' libzxcvbn-dev)
 zxcvbn=$cache/zxcvbn-${zxcvbn_version%%-*}-mingw64
 if [[ ! -f "$zxcvbn/veltrin-zxcvbn-complete" ]]; then
@@ -203,7 +203,13 @@ if [[ ! -f "$zxcvbn/veltrin-zxcvbn-complete" ]]; then
     apt-get "${apt_source_options[@]}" update -qq
     (cd "$zxcvbn_work/source" && apt-get "${apt_source_options[@]}" source -qq "zxcvbn-c=$zxcvbn_version")
     zxcvbn_source=$(find "$zxcvbn_work/source" -maxdepth 1 -type d -name 'zxcvbn-c-*' | head -n1)
-    (cd "$zxcvbn_source" && make -s dict-src.h &&
+    words=$(sed -n 's/^.*\bWORDS *[:?]*= *//p' "$zxcvbn_source/debian/rules" | tr -d "'\"" | head -n1)
+    [[ -n "$words" ]] || words=$(sed -n 's/^WORDS *= *//p' "$zxcvbn_source/makefile")
+    for list in $words; do
+        [[ -f "$zxcvbn_source/$list" ]] ||
+            { echo "zxcvbn-c's source lacks the word list $list" >&2; exit 1; }
+    done
+    (cd "$zxcvbn_source" && make -s dict-src.h "WORDS=$words" &&
         x86_64-w64-mingw32-gcc-posix -O2 -I. -c -o zxcvbn.o zxcvbn.c &&
         x86_64-w64-mingw32-ar rcs libzxcvbn.a zxcvbn.o &&
         install -D -m 644 zxcvbn.h "$zxcvbn/include/zxcvbn.h" &&
