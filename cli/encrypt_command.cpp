@@ -12,6 +12,7 @@
 #include "cipher_members.h"
 #include "code_page.h"
 #include "encryptor.h"
+#include "password_strength.h"
 #include "picture_io.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
@@ -60,6 +61,54 @@ QByteArray fileOf(const QImage &picture, PictureFormat format)
     return file.data();
 }
 
+QString timeText(const passwordStrength::RoughTime &time)
+{
+    using passwordStrength::TimeUnit;
+    if (time.underASecond)
+        return say(phrase::underASecond);
+    const bool one = time.count == 1;
+    const Phrase *unit = nullptr;
+    switch (time.unit) {
+    case TimeUnit::Second:
+        unit = one ? &phrase::second : &phrase::seconds;
+        break;
+    case TimeUnit::Minute:
+        unit = one ? &phrase::minute : &phrase::minutes;
+        break;
+    case TimeUnit::Hour:
+        unit = one ? &phrase::hour : &phrase::hours;
+        break;
+    case TimeUnit::Day:
+        unit = one ? &phrase::day : &phrase::days;
+        break;
+    case TimeUnit::Year:
+        unit = one ? &phrase::year : &phrase::years;
+        break;
+    }
+    return say(phrase::aboutTime).arg(time.count).arg(say(*unit));
+}
+
+// Told before the text is read, so that a refusal costs no typing and an
+// interactive user can still stop after the warning.
+void judgePassword(const QString &password, bool requireStrong)
+{
+    const passwordStrength::Verdict verdict = passwordStrength::judge(password.toStdString());
+    if (!verdict.weak)
+        return;
+    const QString estimate =
+        say(phrase::weakPassword)
+            .arg(timeText(verdict.timeToFind),
+                 verdict.tooShort ? say(phrase::tooShort).arg(passwordStrength::strongLength)
+                                  : QString())
+            .arg(passwordStrength::attackerGuessesPerSecond)
+            .arg(passwordStrength::attackerCores)
+            .arg(passwordStrength::strongLength)
+            .arg(passwordStrength::strongBits);
+    if (requireStrong)
+        throw CliError(Usage, say(phrase::weakRefused).arg(estimate));
+    printMessage(say(phrase::weakWarning).arg(estimate));
+}
+
 } // namespace
 
 EncryptCommand::EncryptCommand()
@@ -69,7 +118,8 @@ EncryptCommand::EncryptCommand()
               QStringLiteral("PICTURE")),
       force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption)),
       protect_(QStringLiteral("protect"), say(phrase::protectOption)),
-      format_(QStringLiteral("format"), say(phrase::formatOption), QStringLiteral("FORMAT"))
+      format_(QStringLiteral("format"), say(phrase::formatOption), QStringLiteral("FORMAT")),
+      requireStrong_(QStringLiteral("require-strong"), say(phrase::requireStrongOption))
 {}
 
 QString EncryptCommand::description() const
@@ -80,7 +130,7 @@ QString EncryptCommand::description() const
 QList<QCommandLineOption> EncryptCommand::options() const
 {
     return password_.options() +
-           QList<QCommandLineOption>{protect_, input_, output_, format_, force_};
+           QList<QCommandLineOption>{protect_, requireStrong_, input_, output_, format_, force_};
 }
 
 int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
@@ -100,9 +150,14 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
         throw CliError(Usage, say(phrase::outputExists).arg(output));
 
     const bool protect = parser.isSet(protect_);
+    const bool requireStrong = parser.isSet(requireStrong_);
+    if (requireStrong && !protect)
+        throw CliError(Usage, say(phrase::requireStrongNeedsProtect));
     const QString password = password_.read(parser);
     if (protect && password.isEmpty())
         throw CliError(Usage, say(phrase::protectNeedsPassword));
+    if (protect)
+        judgePassword(password, requireStrong);
     const ReadBytes read = readBounded(input, textFileLimit);
     const QString text = prepareText(read.bytes, read.complete, codePage936(), protect);
     const QImage picture =

@@ -6,8 +6,8 @@
 
 namespace veltrin::cli {
 
-// veltrin-cli encrypt [PASSWORD OPTION] [--protect] [-i TEXT_FILE] -o PICTURE [--format FORMAT]
-// [--force]
+// veltrin-cli encrypt [PASSWORD OPTION] [--protect [--require-strong]] [-i TEXT_FILE]
+//                     -o PICTURE [--format FORMAT] [--force]
 class EncryptCommand final : public Command
 {
 public:
@@ -27,6 +27,7 @@ private:
     QCommandLineOption force_;
     QCommandLineOption protect_;
     QCommandLineOption format_;
+    QCommandLineOption requireStrong_;
 };
 
 } // namespace veltrin::cli

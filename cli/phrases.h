@@ -76,6 +76,11 @@ inline constexpr Phrase protectOption{
     u"this cannot open it.",
     u"生成受保护的图片：文字（UTF-8）用密码真正加密（Argon2id 和 XChaCha20-Poly1305）。"
     u"必须有密码；没有这项功能的 Veltrin 版本打不开它。"};
+inline constexpr Phrase requireStrongOption{
+    u"With --protect, refuse a weak password instead of warning about it: one of fewer than "
+    u"8 characters, or one that zxcvbn expects to be found in fewer than 2^40 guesses.",
+    u"与 --protect 一起用：遇到弱密码时拒绝加密，而不只是警告。弱密码指不到 8 个字符，"
+    u"或者 zxcvbn 估计不到 2^40 次就能试出来的密码。"};
 inline constexpr Phrase crlfOption{u"Write each line break as CR LF, exactly as decoded.",
                                    u"换行照解出的原样写成 CR LF。"};
 inline constexpr Phrase pictureArgument{u"The picture ('-': standard input).",
@@ -198,6 +203,37 @@ inline constexpr Phrase newerVersion{
     u"这张受保护的图片是更新版本的 Veltrin 生成的"};
 inline constexpr Phrase outOfMemory{u"not enough memory for the key derivation (%1 MiB)",
                                     u"内存不够，无法计算密钥（需要 %1 MiB）"};
+
+// Weak passwords for protected pictures
+inline constexpr Phrase requireStrongNeedsProtect{
+    u"--require-strong goes with --protect: a classic picture's password does not protect the text",
+    u"--require-strong 要和 --protect 一起用：普通图片的密码并不能保护文字"};
+inline constexpr Phrase weakPassword{
+    u"this password could be found in %1 by an attacker who tries %3 passwords a second "
+    u"(about %4 cores at this version's Argon2id cost)%2; a strong one has at least %5 "
+    u"characters and takes more than 2^%6 guesses, such as 12 or more random letters and digits",
+    u"这个密码%1就能被试出来（按每秒能试 %3 个密码的攻击者估算，按这个版本的 Argon2id "
+    u"计算量约需 %4 个处理器核）%2；好的密码至少 %5 个字符，要试 2^%6 次以上，"
+    u"例如 12 个以上随机的字母和数字"};
+inline constexpr Phrase tooShort{
+    u", and with fewer than %1 characters it falls sooner to an attacker with more cores",
+    u"，而且它不到 %1 个字符，攻击者多用一些计算机就能更快试出来"};
+inline constexpr Phrase weakWarning{u"warning: %1; encrypting anyway (--require-strong refuses it)",
+                                    u"警告：%1；仍然加密（加 --require-strong 则拒绝）"};
+inline constexpr Phrase weakRefused{u"%1; refused (--require-strong), nothing written",
+                                    u"%1；已拒绝（--require-strong），没有写任何文件"};
+inline constexpr Phrase underASecond{u"under a second", u"不到 1 秒"};
+inline constexpr Phrase aboutTime{u"about %1 %2", u"大约 %1 %2"};
+inline constexpr Phrase second{u"second", u"秒"};
+inline constexpr Phrase seconds{u"seconds", u"秒"};
+inline constexpr Phrase minute{u"minute", u"分钟"};
+inline constexpr Phrase minutes{u"minutes", u"分钟"};
+inline constexpr Phrase hour{u"hour", u"小时"};
+inline constexpr Phrase hours{u"hours", u"小时"};
+inline constexpr Phrase day{u"day", u"天"};
+inline constexpr Phrase days{u"days", u"天"};
+inline constexpr Phrase year{u"year", u"年"};
+inline constexpr Phrase years{u"years", u"年"};
 
 // info
 inline constexpr Phrase infoKind{u"kind: %1", u"类型：%1"};

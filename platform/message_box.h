@@ -16,6 +16,8 @@ public:
         Question = 32,
         Exclamation = 48,
         Information = 64,
+        // Enter chooses No: for a question whose careful answer is No.
+        DefaultButton2 = 256,
     };
     enum Answer : int {
         Ok = 1,

@@ -12,6 +12,8 @@ int QtMessageBox::show(const QString &text, const QString &caption, int style)
     box.setText(text);
     const bool yesNo = (style & 0x0F) == YesNo;
     box.setStandardButtons(yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (yesNo && (style & DefaultButton2))
+        box.setDefaultButton(QMessageBox::No);
     switch (style & 0x70) {
     case Critical:
         box.setIcon(QMessageBox::Critical);

@@ -37,9 +37,23 @@ text=$'Veltrin 加密解密\nsecond line'
 printf '%s' "$text" | cli encrypt -p Pass1234 -o "$unpacked/trip.bmp"
 [[ "$(cli decrypt -p Pass1234 "$unpacked/trip.bmp")" == "$text" ]] ||
     { echo "The unpacked veltrin-cli did not give the text back" >&2; exit 1; }
-printf '%s' "$text" | cli encrypt --protect -p Pass1234 -o "$unpacked/protected.bmp"
+# A weak password warns and still seals; --require-strong refuses it. The
+# estimate comes from the package's libzxcvbn0.
+warned=$(printf '%s' "$text" | cli encrypt --protect -p Pass1234 -o "$unpacked/protected.bmp" 2>&1)
+[[ "$warned" == *"warning: this password could be found in"* ]] ||
+    { echo "The unpacked veltrin-cli did not warn about a weak password: $warned" >&2; exit 1; }
 [[ "$(cli decrypt -p Pass1234 "$unpacked/protected.bmp")" == "$text" ]] ||
     { echo "The unpacked veltrin-cli did not open its protected picture" >&2; exit 1; }
-dpkg-deb -f "$deb" Depends | grep -q 'libsodium23' ||
-    { echo "The package does not depend on libsodium23" >&2; exit 1; }
-echo "Package: $deb ($version, round trips passed)"
+if printf '%s' "$text" | cli encrypt --protect --require-strong -p Pass1234 \
+    -o "$unpacked/refused.bmp" 2>/dev/null || [[ -e "$unpacked/refused.bmp" ]]; then
+    echo "The unpacked veltrin-cli sealed with a weak password under --require-strong" >&2
+    exit 1
+fi
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libsodium23 libzxcvbn0; do
+    [[ "$depends" == *"$library"* ]] ||
+        { echo "The package does not depend on $library: $depends" >&2; exit 1; }
+done
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/veltrin/copyright | grep -q 'CC-BY-SA-3.0' ||
+    { echo "The package's copyright file lacks the word lists' notice" >&2; exit 1; }
+echo "Package: $deb ($version, round trips passed; Depends: $depends)"

@@ -50,6 +50,7 @@ packages=(
     qt6-translations-l10n           # qtbase_zh_CN.qm for the zip
     libgtest-dev googletest         # GoogleTest for the host build, its sources for Windows
     libsodium-dev                   # the host build; its version is the Windows libsodium's
+    libzxcvbn-dev                   # the host build; its version is the Windows zxcvbn's
     g++-mingw-w64-x86-64-posix      # GCC for x86_64-w64-mingw32 with posix threads
     mingw-w64-tools                 # windres and friends
     dpkg-dev                        # apt-get source unpacks with dpkg-source
@@ -187,6 +188,37 @@ if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
     touch "$sodium/veltrin-sodium-complete"
 fi
 
+# zxcvbn-c, the password strength estimate, from Debian's source of the
+# host's version (the same word lists, so both systems give one verdict),
+# built for Windows once, beside Qt; static, like libsodium. Its dictionary
+# generator runs here, as the code page tables' does, over the word lists
+# Debian's build names (its rules, else its makefile).
+zxcvbn_version=$(dpkg-query -W -f='${Version}' libzxcvbn-dev)
+zxcvbn=$cache/zxcvbn-${zxcvbn_version%%-*}-mingw64
+if [[ ! -f "$zxcvbn/veltrin-zxcvbn-complete" ]]; then
+    zxcvbn_work=$cache/zxcvbn-work
+    rm -rf "$zxcvbn" "$zxcvbn_work"
+    mkdir -p "$zxcvbn_work/source"
+    debian_sources "$zxcvbn_work"
+    apt-get "${apt_source_options[@]}" update -qq
+    (cd "$zxcvbn_work/source" && apt-get "${apt_source_options[@]}" source -qq "zxcvbn-c=$zxcvbn_version")
+    zxcvbn_source=$(find "$zxcvbn_work/source" -maxdepth 1 -type d -name 'zxcvbn-c-*' | head -n1)
+    words=$(sed -n 's/^.*\bWORDS *[:?]*= *//p' "$zxcvbn_source/debian/rules" | tr -d "'\"" | head -n1)
+    [[ -n "$words" ]] || words=$(sed -n 's/^WORDS *= *//p' "$zxcvbn_source/makefile")
+    for list in $words; do
+        [[ -f "$zxcvbn_source/$list" ]] ||
+            { echo "zxcvbn-c's source lacks the word list $list" >&2; exit 1; }
+    done
+    (cd "$zxcvbn_source" && make -s dict-src.h "WORDS=$words" &&
+        x86_64-w64-mingw32-gcc-posix -O2 -I. -c -o zxcvbn.o zxcvbn.c &&
+        x86_64-w64-mingw32-ar rcs libzxcvbn.a zxcvbn.o &&
+        install -D -m 644 zxcvbn.h "$zxcvbn/include/zxcvbn.h" &&
+        install -D -m 644 libzxcvbn.a "$zxcvbn/lib/libzxcvbn.a" &&
+        install -D -m 644 debian/copyright "$zxcvbn/share/doc/zxcvbn/copyright")
+    rm -rf "$zxcvbn_work"
+    touch "$zxcvbn/veltrin-zxcvbn-complete"
+fi
+
 # GoogleTest from Debian's sources, built for Windows once, beside Qt.
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest=$cache/googletest-${gtest_version%%-*}-mingw64
@@ -237,7 +269,7 @@ new_prefix() {
 # pkg-config finds the Windows libsodium only.
 PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
-    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium" \
+    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zxcvbn" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/$dir/wine-run" -DVELTRIN_BENCHMARKS=OFF

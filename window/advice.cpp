@@ -144,6 +144,45 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
     return text;
 }
 
+QString weakPasswordQuestion(const passwordStrength::Verdict &verdict)
+{
+    using passwordStrength::TimeUnit;
+    const passwordStrength::RoughTime &time = verdict.timeToFind;
+    QString found;
+    if (time.underASecond) {
+        found = u"这个密码不到 1 秒就能被试出来"_s;
+    } else {
+        const char16_t *unit = u"秒";
+        switch (time.unit) {
+        case TimeUnit::Second:
+            break;
+        case TimeUnit::Minute:
+            unit = u"分钟";
+            break;
+        case TimeUnit::Hour:
+            unit = u"小时";
+            break;
+        case TimeUnit::Day:
+            unit = u"天";
+            break;
+        case TimeUnit::Year:
+            unit = u"年";
+            break;
+        }
+        found = u"这个密码大约 %1 %2就能被试出来"_s.arg(time.count).arg(QString::fromUtf16(unit));
+    }
+    if (verdict.tooShort)
+        found += u"；它不到 %1 个字符，攻击者多用一些计算机就能更快试出来"_s.arg(
+            passwordStrength::strongLength);
+    return found + u"。\n\n这是按每秒能试 %1 个密码的攻击者估算的（按这个版本的 Argon2id 计算量，"
+                   "约需 %2 个处理器核）。常见的单词、键盘上相连的键和日期都很快就能试出来。"
+                   "好的密码至少 %3 个字符，要试 2^%4 次以上，例如 12 个以上随机的字母和数字。\n\n"
+                   "仍然加密吗？"_s.arg(passwordStrength::attackerGuessesPerSecond)
+                       .arg(passwordStrength::attackerCores)
+                       .arg(passwordStrength::strongLength)
+                       .arg(passwordStrength::strongBits);
+}
+
 QString lossyPictureText(const QString &subject, const QByteArray &format)
 {
     return u"%1是 %2 格式的图片，用的是有损压缩。\n\n"

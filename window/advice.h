@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "password_strength.h"
 #include "picture_io.h"
 #include "protected_picture.h"
 #include "runtime_error.h"
@@ -34,6 +35,10 @@ QString nothingDecryptedText(const ErrorSituation &situation);
 
 // Why a protected picture was not made (an empty situation) or not decrypted.
 QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation);
+
+// Whether to seal with a weak password anyway, with the time an attacker
+// needs to find it.
+QString weakPasswordQuestion(const passwordStrength::Verdict &verdict);
 
 // The warning for a picture whose pixels lossy compression has changed.
 // `subject` names the picture ("“photo.jpg”", "这张图片").

@@ -7,6 +7,7 @@
 #include "decryptor.h"
 #include "encryptor.h"
 #include "fonts.h"
+#include "password_strength.h"
 #include "picture_data.h"
 #include "picture_kind.h"
 #include "protected_picture.h"
@@ -211,9 +212,13 @@ void Form1::describeControls()
                       "要保护文字，请勾选左边的“保护文字”，并设一个不容易猜到的密码。"_s);
     Text4->setToolTip(u"受保护的图片要输入加密时用的密码才能解开。"
                       "普通图片的密码只会改变颜色，并不能保护文字。"_s);
-    Check1->setToolTip(u"勾选后，文字用密码真正加密（Argon2id 和 XChaCha20-Poly1305），"
-                       "没有密码谁也读不出来；忘了密码就无法找回。"
-                       "没有这项功能的 Veltrin 版本打不开这样的图片。"_s);
+    // What the seal gives depends on the password: say so before it is typed.
+    Check1->setToolTip(
+        u"勾选后，文字用密码真正加密（Argon2id 和 XChaCha20-Poly1305）。"
+        "密码够强时（至少 8 个字符、不容易猜到，例如 12 个以上随机的字母和数字），"
+        "没有密码谁也读不出来；弱密码（常见的单词、键盘上相连的键、日期、太短的密码）"
+        "很快就能被试出来，保护不了文字，所以“加密”前会先问你。"
+        "忘了密码就无法找回。没有这项功能的 Veltrin 版本打不开这样的图片。"_s);
 }
 
 void Form1::addPictureActions()
@@ -502,6 +507,16 @@ void Form1::encryptProtected()
     if (text.empty())
         return;
     const std::u16string password = toU16(Text3->Text());
+    // Asked before the derivation, so that a No costs nothing and changes nothing.
+    if (!password.empty()) {
+        const passwordStrength::Verdict verdict =
+            passwordStrength::judge(Text3->Text().toStdString());
+        if (verdict.weak &&
+            services_.messages.show(weakPasswordQuestion(verdict), windowTitle(),
+                                    MessageBox::YesNo | MessageBox::Exclamation |
+                                        MessageBox::DefaultButton2) != MessageBox::Yes)
+            return;
+    }
     protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
     if (!password.empty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
             sealed = protectedPicture::seal(text, password, services_.randomBytes);

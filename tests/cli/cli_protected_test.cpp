@@ -15,6 +15,10 @@ using namespace Qt::StringLiterals;
 namespace veltrin::testing {
 namespace {
 
+// Seals without the weak password's warning.
+const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
+const QByteArray strongLine = strong.toUtf8() + '\n';
+
 class CliProtected : public ::testing::Test
 {
 protected:
@@ -51,9 +55,9 @@ TEST_F(CliProtected, TextsComeBack)
     };
     for (const QString &text : texts) {
         write(u"t.txt"_s, unixText(text));
-        const CliRun made = encrypt(u"t.txt"_s, {u"-p"_s, u"Pass9"_s});
+        const CliRun made = encrypt(u"t.txt"_s, {u"-p"_s, strong});
         ASSERT_EQ(made.status, 0) << made.err.toStdString();
-        const CliRun back = decrypt(u"p.bmp"_s, {u"-p"_s, u"Pass9"_s});
+        const CliRun back = decrypt(u"p.bmp"_s, {u"-p"_s, strong});
         EXPECT_EQ(back.status, 0) << back.err.toStdString();
         EXPECT_EQ(back.out, unixText(text));
     }
@@ -76,7 +80,7 @@ TEST_F(CliProtected, APngComesBackToo)
 TEST_F(CliProtected, RefusalsSayWhyWithTheirStatus)
 {
     write(u"t.txt"_s, "secret\n");
-    write(u"pw.txt"_s, "Right1\n");
+    write(u"pw.txt"_s, strongLine);
     // Without a password nothing is written.
     for (const QStringList &none : {QStringList{}, QStringList{u"-p"_s, u""_s}}) {
         const CliRun refused = encrypt(u"t.txt"_s, none);
@@ -98,12 +102,12 @@ TEST_F(CliProtected, RefusalsSayWhyWithTheirStatus)
         QString says;
     };
     const Case cases[] = {
-        {u"p.bmp"_s, {u"-p"_s, u"Right1"_s}, 0, {}},
+        {u"p.bmp"_s, {u"-p"_s, strong}, 0, {}},
         {u"p.bmp"_s,
          {u"-p"_s, u"Wrong1"_s},
          1,
          u"wrong password, or the picture has been changed"_s},
-        {u"changed.png"_s, {u"-p"_s, u"Right1"_s}, 1, u"has been changed"_s},
+        {u"changed.png"_s, {u"-p"_s, strong}, 1, u"has been changed"_s},
         {u"p.bmp"_s, {}, 2, u"is a protected picture: give its password"_s},
     };
     for (const Case &c : cases) {
@@ -114,10 +118,71 @@ TEST_F(CliProtected, RefusalsSayWhyWithTheirStatus)
     }
 }
 
+TEST_F(CliProtected, AWeakPasswordIsWarnedAboutOrRefused)
+{
+    write(u"t.txt"_s, "secret\n");
+    struct Case
+    {
+        const char *what;
+        QStringList arguments;
+        QMap<QString, QString> language;
+        int status;
+        QString says; // on standard error; empty: nothing at all
+    };
+    const Case cases[] = {
+        {"weak",
+         {u"--protect"_s, u"-p"_s, u"Pass1234"_s},
+         {},
+         0,
+         u"warning: this password could be found in "_s},
+        {"weak, in Chinese",
+         {u"--protect"_s, u"-p"_s, u"Pass1234"_s},
+         {{u"LANG"_s, u"zh_CN.UTF-8"_s}},
+         0,
+         u"警告：这个密码大约 "_s},
+        {"weak, refused",
+         {u"--protect"_s, u"--require-strong"_s, u"-p"_s, u"Pass1234"_s},
+         {},
+         2,
+         u"refused (--require-strong), nothing written"_s},
+        {"short, refused",
+         {u"--protect"_s, u"--require-strong"_s, u"-p"_s, u"xK8mQ2z"_s},
+         {},
+         2,
+         u"fewer than 8 characters"_s},
+        {"strong", {u"--protect"_s, u"--require-strong"_s, u"-p"_s, strong}, {}, 0, {}},
+        {"classic", {u"-p"_s, u"Pass1234"_s}, {}, 0, {}},
+        {"classic, strength asked for",
+         {u"--require-strong"_s, u"-p"_s, strong},
+         {},
+         2,
+         u"--require-strong goes with --protect"_s},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(path(u"p.bmp"_s));
+        CliOptions options;
+        options.language = c.language;
+        const CliRun run =
+            runCli(QStringList{u"encrypt"_s, u"-i"_s, path(u"t.txt"_s), u"-o"_s, path(u"p.bmp"_s)} +
+                       c.arguments,
+                   options);
+        EXPECT_EQ(run.status, c.status) << c.what << run.err.toStdString();
+        // Nothing at all on standard error where nothing is to be said.
+        EXPECT_TRUE(c.says.isEmpty() ? run.err.isEmpty() : run.err.contains(c.says))
+            << c.what << run.err.toStdString();
+        EXPECT_EQ(QFile::exists(path(u"p.bmp"_s)), c.status == 0) << c.what;
+        if (c.status == 0) { // warned, and still a picture that opens
+            EXPECT_EQ(decrypt(u"p.bmp"_s, {u"-p"_s, c.arguments.last()}).out,
+                      QByteArray("secret\n"))
+                << c.what;
+        }
+    }
+}
+
 TEST_F(CliProtected, InfoTellsTheKindAndCostButNothingOfThePassword)
 {
     write(u"t.txt"_s, QByteArray(300, 'x'));
-    ASSERT_EQ(encrypt(u"t.txt"_s, {u"-p"_s, u"Pw1"_s}).status, 0);
+    ASSERT_EQ(encrypt(u"t.txt"_s, {u"-p"_s, strong}).status, 0);
     const CliRun info = runCli({u"info"_s, path(u"p.bmp"_s)});
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(QString::fromUtf8(info.out), u"size: 15 x 14 pixels\n"

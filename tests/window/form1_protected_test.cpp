@@ -3,10 +3,12 @@
 
 #include "protected_picture.h"
 #include "qt_adapters.h"
+#include "qt_message_box.h"
 
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -17,6 +19,8 @@ namespace veltrin::testing {
 namespace {
 
 const QString wrongOrChanged = u"密码不对，或者图片被改动过"_s;
+// Seals without the weak password's question.
+const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
 
 class Form1Protected : public Form1Files
 {
@@ -69,26 +73,26 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
     };
     for (const QString &text : texts) {
         messages.shown.clear();
-        encryptProtected(text, u"Pass9"_s);
+        encryptProtected(text, strong);
         EXPECT_TRUE(protectedPicture::hasSignature(toPicture(drawn())));
-        EXPECT_EQ(decryptDrawn(u"Pass9"_s), text);
+        EXPECT_EQ(decryptDrawn(strong), text);
         EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
     }
     // Saved, opened and decrypted, as a classic picture is.
     save(path(u"protected.bmp"_s));
     text2()->setText(QString());
-    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), u"Pass9"_s), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), strong), texts[5]);
     clickTab(0);
     save(path(u"protected"_s), 2);
     text2()->setText(QString());
     EXPECT_EQ(loader.OleLoadPicturePath(path(u"protected.png"_s)).picture.value().format, "png");
-    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), u"Pass9"_s), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), strong), texts[5]);
     EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
 }
 
 TEST_F(Form1Protected, WrongPasswordOrChangedPictureLosesNothing)
 {
-    encryptProtected(u"秘密 secret"_s, u"Right1"_s);
+    encryptProtected(u"秘密 secret"_s, strong);
     save(path(u"p.bmp"_s));
     QImage changed = drawn();
     changed.setPixel(5, 5, changed.pixel(5, 5) ^ 0x010000);
@@ -104,8 +108,8 @@ TEST_F(Form1Protected, WrongPasswordOrChangedPictureLosesNothing)
     };
     const Attempt attempts[] = {
         {u"p.bmp"_s, u"Wrong1"_s, wrongOrChanged},
-        {u"changed.bmp"_s, u"Right1"_s, wrongOrChanged},
-        {u"cut.png"_s, u"Right1"_s, u"不完整"_s},
+        {u"changed.bmp"_s, strong, wrongOrChanged},
+        {u"cut.png"_s, strong, u"不完整"_s},
         {u"p.bmp"_s, u""_s, u"要有密码"_s},
     };
     for (const Attempt &attempt : attempts) {
@@ -123,9 +127,130 @@ TEST_F(Form1Protected, WrongPasswordOrChangedPictureLosesNothing)
     EXPECT_TRUE(lastMessage().contains(wrongOrChanged));
 }
 
+TEST_F(Form1Protected, AWeakPasswordIsAskedAboutBeforeEachSeal)
+{
+    struct Click
+    {
+        const char *what;
+        bool protect;
+        QString password;
+        int answer;
+        bool asks;
+        bool seals;
+        QString says; // in the question
+    };
+    const Click clicks[] = {
+        {"weak, No", true, u"Pass1234"_s, MessageBox::No, true, false, u"每秒能试 100 个密码"_s},
+        {"weak, Yes", true, u"Pass1234"_s, MessageBox::Yes, true, true, u"约需 50 个处理器核"_s},
+        {"short, No", true, u"xK8mQ2z"_s, MessageBox::No, true, false, u"不到 8 个字符"_s},
+        {"strong", true, strong, MessageBox::No, false, true, {}},
+        {"classic", false, u"Pass1234"_s, MessageBox::No, false, false, {}},
+    };
+    const QString text = u"秘密 secret"_s;
+    for (const Click &c : clicks) {
+        check1()->setChecked(false);
+        encrypt(u"before"_s, u""_s);
+        const QImage before = drawn();
+        const unsigned char bytesBefore = randomBytes.next;
+        messages.shown.clear();
+        messages.answers = {c.answer};
+        check1()->setChecked(c.protect);
+        encrypt(text, c.password);
+
+        ASSERT_EQ(messages.shown.size(), c.asks ? 1u : 0u) << c.what;
+        if (c.asks) {
+            const ShownMessage &asked = messages.shown.front();
+            EXPECT_EQ(asked.style,
+                      MessageBox::YesNo | MessageBox::Exclamation | MessageBox::DefaultButton2);
+            EXPECT_TRUE(asked.text.startsWith(u"这个密码"_s)) << c.what;
+            EXPECT_TRUE(asked.text.endsWith(u"仍然加密吗？"_s)) << c.what;
+            EXPECT_TRUE(asked.text.contains(c.says)) << c.what << asked.text.toStdString();
+        }
+        EXPECT_EQ(protectedPicture::hasSignature(toPicture(drawn())), c.seals) << c.what;
+        if (c.protect && !c.seals) {
+            // No changes nothing, and no key was derived.
+            EXPECT_TRUE(drawn() == before) << c.what;
+            EXPECT_EQ(randomBytes.next, bytesBefore) << c.what;
+        }
+        EXPECT_EQ(text1()->Text(), text);
+        EXPECT_EQ(text3()->Text(), c.password);
+        if (c.seals) {
+            EXPECT_EQ(decryptDrawn(c.password), text) << c.what;
+        }
+    }
+}
+
+// The question in the real message box, found by a timer and answered with a
+// click; a box that never shows fails the test instead of blocking it.
+class Form1RealQuestion : public Form1Protected
+{
+protected:
+    void SetUp() override
+    {
+        Form1Protected::SetUp();
+        form = std::make_unique<Form1>(Form1Services{random, randomBytes, codePage936(), realBox,
+                                                     dialogs, clock, loader, writer, threads});
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    void TearDown() override { form.reset(); }
+
+    struct Seen
+    {
+        QString text;
+        bool defaultIsNo = false;
+    };
+    Seen answerWith(QMessageBox::StandardButton button, const std::function<void()> &asks)
+    {
+        Seen seen;
+        int polls = 0;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(top);
+                if (!box || !box->isVisible())
+                    continue;
+                look.stop();
+                seen = {box->text(), box->defaultButton() == box->button(QMessageBox::No)};
+                box->button(button)->click();
+                return;
+            }
+            if (++polls == 500) {
+                look.stop();
+                ADD_FAILURE() << "no question was shown";
+                for (QWidget *top : QApplication::topLevelWidgets())
+                    if (auto *dialog = qobject_cast<QDialog *>(top); dialog && dialog->isVisible())
+                        dialog->reject();
+            }
+        });
+        look.start(10);
+        asks();
+        look.stop();
+        return seen;
+    }
+
+    QtMessageBox realBox;
+};
+
+TEST_F(Form1RealQuestion, NoIsTheDefaultAndBothAnswersAreTaken)
+{
+    encrypt(u"before"_s, u""_s);
+    const QImage before = drawn();
+    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+        const Seen seen = answerWith(button, [&] { encryptProtected(u"秘密"_s, u"Pass1234"_s); });
+        EXPECT_TRUE(seen.text.endsWith(u"仍然加密吗？"_s)) << seen.text.toStdString();
+        EXPECT_TRUE(seen.defaultIsNo);
+        // No leaves the classic picture; Yes seals.
+        EXPECT_EQ(drawn() == before, button == QMessageBox::No);
+        EXPECT_EQ(protectedPicture::hasSignature(toPicture(drawn())), button == QMessageBox::Yes);
+    }
+    EXPECT_EQ(decryptDrawn(u"Pass1234"_s), u"秘密"_s);
+}
+
 TEST_F(Form1Protected, HostileCostIsRefusedAtOnce)
 {
-    encryptProtected(u"x"_s, u"pw"_s);
+    encryptProtected(u"x"_s, strong);
     QImage hostile = drawn();
     // Passes are bytes 13 to 16, little-endian: 1000 = 0x3E8 puts E8 in the
     // green and 03 in the blue of pixel 4.
@@ -133,7 +258,7 @@ TEST_F(Form1Protected, HostileCostIsRefusedAtOnce)
     ASSERT_TRUE(hostile.save(path(u"hostile.png"_s)));
     QElapsedTimer timer;
     timer.start();
-    EXPECT_TRUE(openAndDecrypt(path(u"hostile.png"_s), u"pw"_s).isEmpty());
+    EXPECT_TRUE(openAndDecrypt(path(u"hostile.png"_s), strong).isEmpty());
     EXPECT_LT(timer.elapsed(), 200);
     EXPECT_TRUE(lastMessage().contains(u"上限"_s)) << lastMessage().toStdString();
 }
@@ -161,7 +286,7 @@ TEST_F(Form1Protected, WindowStaysPaintedAndIgnoresClicksWhileTheKeyIsDerived)
         frameDisabled = !control(u"Frame1(0)"_s)->isEnabled();
         clickTab(1); // dropped
     });
-    encryptProtected(u"busy"_s, u"pw"_s);
+    encryptProtected(u"busy"_s, strong);
     EXPECT_TRUE(sawBusy);
     EXPECT_TRUE(frameDisabled);
     EXPECT_FALSE(onDecryptPage());
@@ -188,7 +313,7 @@ TEST_F(Form1Protected, WhatTheWaitHeldBackIsCarriedOutOrToldAfterwards)
         QApplication::sendEvent(onto, &dropped);
         EXPECT_FALSE(dropped.isAccepted());
     });
-    encryptProtected(u"busy"_s, u"pw"_s);
+    encryptProtected(u"busy"_s, strong);
     EXPECT_TRUE(stayedOpen);
     EXPECT_FALSE(form->isVisible()) << "the close is carried out once the key is derived";
     ASSERT_FALSE(messages.shown.empty());
@@ -200,14 +325,14 @@ TEST_F(Form1Protected, WhatTheWaitHeldBackIsCarriedOutOrToldAfterwards)
 TEST_F(Form1Protected, AWorkerThatCannotStartLeavesTheWindowWorking)
 {
     threads.fail = true;
-    encryptProtected(u"secret"_s, u"pw"_s);
+    encryptProtected(u"secret"_s, strong);
     EXPECT_TRUE(lastMessage().contains(u"无法开始计算密钥"_s)) << lastMessage().toStdString();
     EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());
     EXPECT_TRUE(check1()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     threads.fail = false;
-    encryptProtected(u"secret"_s, u"pw"_s);
-    EXPECT_EQ(decryptDrawn(u"pw"_s), u"secret"_s);
+    encryptProtected(u"secret"_s, strong);
+    EXPECT_EQ(decryptDrawn(strong), u"secret"_s);
 }
 
 TEST_F(Form1Protected, AnotherWritersPictureIsToldInDecryptWords)

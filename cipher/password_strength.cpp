@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "password_strength.h"
+
+#include <zxcvbn.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+namespace veltrin::passwordStrength {
+
+namespace {
+
+// Code points, not bytes: continuation bytes do not start a character.
+int characters(std::string_view utf8)
+{
+    return static_cast<int>(std::count_if(utf8.begin(), utf8.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }));
+}
+
+} // namespace
+
+RoughTime roughTime(double seconds)
+{
+    if (!(seconds >= 0.5))
+        return {true, 1, TimeUnit::Second};
+    struct Step
+    {
+        TimeUnit unit;
+        double seconds;
+        long long intoNext; // how many make the next unit
+    };
+    constexpr std::array<Step, 5> steps{{
+        {TimeUnit::Second, 1, 60},
+        {TimeUnit::Minute, 60, 60},
+        {TimeUnit::Hour, 3600, 24},
+        {TimeUnit::Day, 86400, 365},
+        {TimeUnit::Year, 365.25 * 86400, 0},
+    }};
+    std::size_t i = 0;
+    while (i + 1 < steps.size() && seconds >= steps[i + 1].seconds)
+        ++i;
+    // A count that rounds up to the next unit is said in that unit ("1 hour",
+    // not "60 minutes"); the clamp keeps the conversion defined.
+    long long count = std::llround(std::min(seconds / steps[i].seconds, 1e15));
+    if (i + 1 < steps.size() && count >= steps[i].intoNext) {
+        ++i;
+        count = 1;
+    }
+    return {false, std::max(count, 1LL), steps[i].unit};
+}
+
+Verdict judge(std::string_view password)
+{
+    const std::string terminated(password);
+    Verdict verdict;
+    verdict.bits = ZxcvbnMatch(terminated.c_str(), nullptr, nullptr);
+    verdict.tooShort = characters(password) < strongLength;
+    verdict.weak = verdict.tooShort || verdict.bits < strongBits;
+    verdict.timeToFind = roughTime(std::exp2(verdict.bits) / attackerGuessesPerSecond);
+    return verdict;
+}
+
+} // namespace veltrin::passwordStrength
