@@ -46,6 +46,7 @@ MemorySurface::MemorySurface(float widthTwips, float heightTwips, std::int32_t b
 
 void MemorySurface::Cls()
 {
+    ++revision_;
     fill(image_, background_);
     changed();
 }
@@ -56,6 +57,7 @@ void MemorySurface::PSet(float x, float y, std::int32_t colour)
     const auto py = toPixel(y);
     if (!px || !py || *px >= image_.width || *py >= image_.height)
         return;
+    ++revision_;
     image_.setColour(*px, *py, colour);
 }
 
@@ -82,6 +84,7 @@ void MemorySurface::resize(int outerWidth, int outerHeight)
 {
     const int width = std::max(0, outerWidth - 2 * border);
     const int height = std::max(0, outerHeight - 2 * border);
+    ++revision_;
     outerWidth_ = outerWidth;
     outerHeight_ = outerHeight;
     if (image_.width == width && image_.height == height)
@@ -102,6 +105,7 @@ void MemorySurface::PaintPicture(const Picture &picture, float x, float y)
     const auto py = toPixel(y);
     if (!px || !py || picture.isNull())
         return;
+    ++revision_;
     const int columns = std::min(picture.width, image_.width - *px);
     for (int row = 0; columns > 0 && row < picture.height && *py + row < image_.height; ++row)
         std::copy_n(picture.row(row).begin(), std::size_t(columns) * 3,
@@ -119,6 +123,7 @@ void MemorySurface::setPicture(const Picture &picture)
         Cls();
         return;
     }
+    ++revision_;
     image_ = picture;
     outerWidth_ = image_.width + 2 * border;
     outerHeight_ = image_.height + 2 * border;

@@ -31,6 +31,9 @@ public:
     void setPicture(const Picture &picture);
     // The drawing area's pixels, without a copy.
     const Picture &pixels() const { return image_; }
+    // Changes with every change of the pixels or the size, so a view can
+    // keep what it made of them until then.
+    std::uint64_t revision() const { return revision_; }
 
     std::int32_t background() const { return background_; }
     // Outer size in pixels, border included.
@@ -47,6 +50,7 @@ private:
     void resize(int outerWidth, int outerHeight);
 
     Picture image_;
+    std::uint64_t revision_ = 0;
     int outerWidth_ = 0;
     int outerHeight_ = 0;
     std::int32_t background_;

@@ -28,7 +28,11 @@ void PictureSurface::setPicture(const std::optional<QImage> &picture)
 
 QImage PictureSurface::qImage() const
 {
-    return toQImage(pixels());
+    if (shownRevision_ != revision()) {
+        shown_ = toQImage(pixels());
+        shownRevision_ = revision();
+    }
+    return shown_;
 }
 
 } // namespace veltrin

@@ -19,10 +19,14 @@ public:
 
     // Shows a loaded picture at (0, 0) and takes its size; none clears the surface.
     void setPicture(const std::optional<QImage> &picture);
-    // The drawing area as Qt paints and saves it.
+    // The drawing area as Qt paints and saves it; made again only after a change.
     QImage qImage() const;
     // Outer size in pixels, border included.
     QSize outerSize() const { return {outerWidth(), outerHeight()}; }
+
+private:
+    mutable QImage shown_;
+    mutable std::optional<std::uint64_t> shownRevision_;
 };
 
 } // namespace veltrin

@@ -570,10 +570,10 @@ bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
     return end.ran;
 }
 
-bool Form1::decryptFrom(const Surface &source, Attempt attempt)
+bool Form1::decryptFrom(const MemorySurface &source, Attempt attempt)
 {
     // The picture's own signature tells the kind, whatever the password.
-    const Picture picture = source.Image();
+    const Picture &picture = source.pixels();
     if (const Recognition kind = recognise(picture); kind.kind == PictureKind::Protected)
         return decryptProtected(picture, kind, attempt);
     bool nothing = false;

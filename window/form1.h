@@ -19,6 +19,7 @@ class CodePage;
 class FileDialogs;
 class MessageBox;
 class PictureLoader;
+class MemorySurface;
 class PictureWriter;
 class RandomBytes;
 class RandomSource;
@@ -91,7 +92,7 @@ private:
     void dispatch(const std::function<void()> &handler, Attempt attempt = Attempt::Other);
     // Decrypts `source` into Text2; false when that gave no text at all, which
     // the user has been told.
-    bool decryptFrom(const Surface &source, Attempt attempt);
+    bool decryptFrom(const MemorySurface &source, Attempt attempt);
     // Encrypt and decrypt when the picture is, or is to be, protected.
     void encryptProtected();
     bool decryptProtected(const Picture &picture, const Recognition &kind, Attempt attempt);
