@@ -63,6 +63,10 @@
     }
   }
 
+  // Each finished click is counted, so that a test knows when one that shows nothing is over.
+  let clicks = 0;
+  const finished = () => { document.body.dataset.finished = String(++clicks); };
+
   // --- pages --------------------------------------------------------------
   function choosePage(encrypt) {
     $("encrypt").hidden = !encrypt;
@@ -109,6 +113,9 @@
   $("text1").addEventListener("input", text1Changed);
 
   // --- passwords: letters and digits, as the window's boxes keep them ------
+  // Enter in a password box presses the page's button, as in the window.
+  $("form3").onsubmit = (event) => { event.preventDefault(); $("command1").click(); };
+  $("form4").onsubmit = (event) => { event.preventDefault(); $("command6").click(); };
   for (const id of ["text3", "text4"]) {
     $(id).addEventListener("input", (event) => {
       const kept = event.target.value.replace(/[^A-Za-z0-9]/g, "");
@@ -288,7 +295,7 @@
     $("message").hidden = true;
     return reply;
   }
-  $("command1").onclick = () => encrypt([Math.random(), Math.random()]);
+  $("command1").onclick = () => encrypt([Math.random(), Math.random()]).finally(finished);
 
   function download(blob, name) {
     const a = document.createElement("a");
@@ -330,7 +337,7 @@
     else $("message").hidden = true;
     return reply;
   }
-  $("command6").onclick = () => decrypt();
+  $("command6").onclick = () => decrypt().finally(finished);
   $("copy").onclick = async () => {
     const text = $("text2").value;
     try {

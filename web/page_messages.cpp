@@ -17,9 +17,8 @@ std::u16string number(long long n)
 
 std::u16string passwordCause(bool passwordEmpty)
 {
-    return passwordEmpty
-               ? u"没有输入密码：加密时如果设了密码，请在“解密密码”里输入同一个密码。"
-               : u"密码不对：请输入加密时用的密码，大小写要一致；加密时没设密码就留空。";
+    return passwordEmpty ? u"没有输入密码：加密时如果设了密码，请在“解密密码”里输入同一个密码。"
+                         : u"密码不对：请输入加密时用的密码，大小写要一致；加密时没设密码就留空。";
 }
 
 std::u16string decryptAdvice(int errorNumber, const Situation &situation)
@@ -28,7 +27,8 @@ std::u16string decryptAdvice(int errorNumber, const Situation &situation)
     const auto add = [&causes](const std::u16string &cause) { causes += u"\n· " + cause; };
     if (!situation.lossyFormat.empty())
         add(u"这张图片是 " + situation.lossyFormat +
-            u" 格式：有损压缩改变了像素，文字已经丢失或出错。加密图片请一直保存为 BMP 或 PNG 格式。");
+            u" 格式：有损压缩改变了像素，文字已经丢失或出错。加密图片请一直保存为 BMP 或 PNG "
+            u"格式。");
     const std::u16string foreign =
         u"图片不完整，或者不是 Veltrin 生成的：请打开 Veltrin 保存的原始 BMP "
         u"图片。经聊天软件、网页或看图软件转存的图片常被压缩、缩放或裁剪，这样的图片解不出文字。";
@@ -50,10 +50,9 @@ std::u16string runtimeErrorText(const RuntimeError &error, const Situation &situ
     const bool cipherError = error.number() == RuntimeError::InvalidProcedureCall ||
                              error.number() == RuntimeError::Overflow ||
                              error.number() == RuntimeError::SubscriptOutOfRange;
-    const std::u16string advice =
-        cipherError && situation.decrypting
-            ? decryptAdvice(error.number(), situation)
-            : u"操作没有完成。你输入的内容都还在，可以检查后再试一次。";
+    const std::u16string advice = cipherError && situation.decrypting
+                                      ? decryptAdvice(error.number(), situation)
+                                      : u"操作没有完成。你输入的内容都还在，可以检查后再试一次。";
     return u"运行时错误 '" + number(error.number()) + u"':\n\n" + error.description() + u"\n\n" +
            advice;
 }

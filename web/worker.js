@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The core runs here, so Argon2id's half second and 256 MiB never hold up the
-// page. One window's state lives in `window`, as the desktop keeps it between clicks.
+// page. The window's state between clicks lives in `desk`: not `window`, which
+// libsodium reads for the browser's random source.
 let core = null;
-let window = null;
+let desk = null;
 const started = VeltrinCore().then((module) => {
   core = module;
-  window = new core.Window();
+  desk = new core.Window();
 });
 
 const operations = {
-  encrypt: (text, password, draws) => window.encrypt(text, password, draws),
-  seal: (text, password) => window.seal(text, password),
+  encrypt: (text, password, draws) => desk.encrypt(text, password, draws),
+  seal: (text, password) => desk.seal(text, password),
   decrypt: (width, height, rgb, password, lossy) =>
-    window.decrypt(width, height, rgb, password, lossy),
+    desk.decrypt(width, height, rgb, password, lossy),
   kindOf: (width, height, rgb) => core.kindOf(width, height, rgb),
   bmpFile: (width, height, rgb) => core.bmpFile(width, height, rgb),
 };
