@@ -15,6 +15,7 @@
   let nextId = 0;
   const pending = new Map();
   function startWorker() {
+    if (worker) worker.terminate();
     worker = new Worker(workerUrl);
     worker.onmessage = (event) => {
       const reply = event.data;
