@@ -229,24 +229,27 @@ class Page(unittest.TestCase):
         garbage.write_bytes(b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4)
         huge = self.dir / "refuse-huge.png"
         huge.write_bytes(b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + (40000).to_bytes(4, "big") * 2 + b"\x08\x02\0\0\0" + bytes(4))
-        cases = [  # picture, password, words the message must hold
-            (classic, "wrong1", "没有解出文字"),
-            (sealed, "WrongPassword123", "密码不对，或者图片被改动过"),
-            (sealed, "", "要有密码才能解开"),
-            (changed, STRONG, "被改动过"),
-            (past, "right1", "运行时错误 '9'"),
-            (jpeg, "right1", "JPEG 格式"),
-            (garbage, "", "不是 Veltrin 能读取的图片"),
-            (huge, "", "图片太大"),
+        # A refusal that needs the key waits for Argon2id, a second or more
+        # on a busy machine; every other refusal comes before it.
+        derives = 8.0
+        cases = [  # picture, password, words the message must hold, seconds at most
+            (classic, "wrong1", "没有解出文字", 2.0),
+            (sealed, "WrongPassword123", "密码不对，或者图片被改动过", derives),
+            (sealed, "", "要有密码才能解开", 2.0),
+            (changed, STRONG, "被改动过", derives),
+            (past, "right1", "运行时错误 '9'", 2.0),
+            (jpeg, "right1", "JPEG 格式", 2.0),
+            (garbage, "", "不是 Veltrin 能读取的图片", 2.0),
+            (huge, "", "图片太大", 2.0),
         ]
-        for picture, password, words in cases:
+        for picture, password, words, seconds in cases:
             with self.subTest(picture=picture.name, password=password):
                 begin = time.monotonic()
                 self.open_picture(picture)
                 message = self.message()
                 if not message:
                     _, message, _ = self.decrypt(password)
-                self.assertLess(time.monotonic() - begin, 2.0)
+                self.assertLess(time.monotonic() - begin, seconds)
                 self.assertIn(words, message)
 
     # --- the phone --------------------------------------------------------
@@ -298,6 +301,7 @@ class Page(unittest.TestCase):
                     self.assertEqual(logged, [])
         finally:
             server.shutdown()
+            server.server_close()
 
     # --- the desktop's picture suites ---------------------------------------
     def test_picture_suites_give_veltrin_clis_text_or_a_refusal(self):
