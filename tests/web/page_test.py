@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The browser page in headless Chromium, driven as a person would, against
 # veltrin-cli: the same texts out of the same pictures, the same BMP bytes.
-#   page_test.py PAGE VELTRIN_CLI [CORPORA]
+#   page_test.py PAGE VELTRIN_CLI CORPORA [TEST...]
 import base64
 import functools
 import http.server
@@ -15,6 +15,7 @@ import tempfile
 import threading
 import time
 import unittest
+import zlib
 from pathlib import Path
 
 from selenium import webdriver
@@ -184,6 +185,27 @@ class Page(unittest.TestCase):
                 self.assertEqual(message, "")
                 self.assertEqual(shown, text)
 
+    def test_colour_chunks_change_no_pixel(self):
+        text = mixed(2000, 4)
+        plain = self.dir / "plain.png"
+        self.assertEqual(cli("encrypt", "-f", "-p", "abc", "-o", str(plain), text=text).returncode, 0)
+        data = plain.read_bytes()
+        after_header = 8 + 8 + 13 + 4
+        chunk = lambda kind, body: (len(body).to_bytes(4, "big") + kind + body +
+                                    zlib.crc32(kind + body).to_bytes(4, "big"))
+        cases = {  # chunks a colour-managing decoder would act on
+            "gamma 1.0": chunk(b"gAMA", (100000).to_bytes(4, "big")),
+            "gamma 0.1": chunk(b"gAMA", (1000000).to_bytes(4, "big")),
+            "chromaticities": chunk(b"cHRM", b"".join(v.to_bytes(4, "big") for v in
+                                                        (31270, 32900, 70000, 29000, 14000, 80000, 5000, 1000))),
+        }
+        for name, extra in cases.items():
+            with self.subTest(name):
+                picture = self.dir / "colour.png"
+                picture.write_bytes(data[:after_header] + extra + data[after_header:])
+                self.open_picture(picture)
+                self.assertEqual(self.decrypt("abc")[:2], (text, ""))
+
     def test_bmp_equals_veltrin_clis_for_the_same_factors(self):
         for length, password in ((3, ""), (500, "Pass1234"), (12000, "abcdefghij0123456789")):
             with self.subTest(length=length):
@@ -349,4 +371,4 @@ class Page(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)
