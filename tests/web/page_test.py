@@ -274,6 +274,20 @@ class Page(unittest.TestCase):
                 self.assertLess(time.monotonic() - begin, seconds)
                 self.assertIn(words, message)
 
+    def test_a_short_password_is_asked_about_before_sealing(self):
+        for accept in (False, True):
+            with self.subTest(accept=accept):
+                self.load(PAGE.as_uri())
+                self.type_text("短密码")
+                self.el("text3").send_keys("abc1234")
+                self.el("check1").click()
+                self.el("command1").click()
+                alert = self.wait(lambda: self.driver.switch_to.alert)
+                self.assertIn("只有 7 个字符", alert.text)
+                alert.accept() if accept else alert.dismiss()
+                self.wait(lambda: self.driver.find_element(By.TAG_NAME, "body").get_attribute("data-finished"), 20)
+                self.assertEqual(self.el("save-bmp").is_enabled(), accept)
+
     # --- the phone --------------------------------------------------------
     def test_phone_screen_has_no_sideways_scroll_and_large_targets(self):
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
