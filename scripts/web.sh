@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The core compiled to WebAssembly with Debian's emscripten, and its own tests
-# run under node.
+# The core compiled to WebAssembly with Debian's emscripten: its own tests run
+# under node, and the browser page is built and tested in headless Chromium.
+#   scripts/web.sh          build build/web/veltrin.html and run its browser tests
 #   scripts/web.sh --core   build the core and run its tests under node
 # libsodium and GoogleTest come from Debian's sources, compiled with emcc once
 # into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin).
@@ -9,10 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-case "${1:---core}" in
---core) ;;
+mode=page
+case "${1:-}" in
+'') ;;
+--core) mode=core ;;
 *)
-    echo "Usage: scripts/web.sh --core" >&2
+    echo "Usage: scripts/web.sh [--core]" >&2
     exit 2
     ;;
 esac
@@ -25,6 +28,10 @@ packages=(
     googletest                      # GoogleTest's source, for the core's tests
     dpkg-dev                        # apt-get source unpacks with dpkg-source
     autoconf automake libtool       # libsodium's source comes without its configure script
+)
+[[ $mode == core ]] || packages+=(
+    libzxcvbn-dev                   # the host's veltrin-cli, which the page is tested against
+    chromium chromium-driver python3-selenium # the page's browser tests
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -93,7 +100,30 @@ fi
 host=build/web-host
 nice -n 10 cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_TESTS=OFF \
     -DVELTRIN_BENCHMARKS=OFF >/dev/null
-nice -n 10 cmake --build "$host" --target veltrin_make_code_page_936 veltrin_embed_icon_pixels
+host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels)
+[[ $mode == core ]] || host_targets+=(veltrin-cli)
+nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
+
+if [[ $mode == page ]]; then
+    # The page's module is linked for a browser's worker, not for node.
+    dir=build/web
+    PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_TESTS=OFF \
+        -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium" \
+        "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
+        -DCMAKE_CXX_FLAGS=-fexceptions >/dev/null
+    nice -n 10 cmake --build "$dir" --parallel 2
+    /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html"
+    size=$(stat -c %s "$dir/veltrin.html")
+    if ((size > 1536 * 1024)); then
+        echo "The page is $size bytes, more than 1.5 MiB" >&2
+        exit 1
+    fi
+    # Debian's python3, which has selenium, whatever python3 comes first on PATH.
+    corpora=${VELTRIN_CORPORA:-$root/../shared/corpora}
+    /usr/bin/python3 tests/web/page_test.py "$dir/veltrin.html" "$host/cli/veltrin-cli" "$corpora"
+    exit
+fi
 
 # Exceptions are how the core reports run-time errors: emcc turns catching off
 # unless asked. One file per program, so node 20 here loads it as it is.

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The core as the page calls it: plain values in, plain values out. Every
+// exception stops here, so JavaScript gets a message, never an abort.
+#include "bmp_file.h"
+#include "page_messages.h"
+
+#include "cipher_members.h"
+#include "code_page.h"
+#include "decryptor.h"
+#include "encryptor.h"
+#include "memory_surface.h"
+#include "picture_kind.h"
+#include "protected_picture.h"
+#include "random_source.h"
+#include "runtime_error.h"
+#include "window_start.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <deque>
+#include <new>
+
+using emscripten::val;
+
+namespace veltrin::web {
+
+namespace {
+
+// The page draws with Math.random, as the window draws from its timer-seeded source.
+class Draws final : public RandomSource
+{
+public:
+    explicit Draws(const val &draws)
+    {
+        const auto n = draws["length"].as<unsigned>();
+        for (unsigned i = 0; i < n; ++i)
+            draws_.push_back(draws[i].as<double>());
+    }
+    void seedFromTimer() override {}
+    double next() override
+    {
+        if (draws_.empty())
+            throw RuntimeError::invalidProcedureCall();
+        const double u = draws_.front();
+        draws_.pop_front();
+        return u;
+    }
+
+private:
+    std::deque<double> draws_;
+};
+
+Picture pictureOf(int width, int height, const val &rgb)
+{
+    Picture picture(width, height);
+    if (picture.isNull() || rgb["length"].as<std::size_t>() != picture.rgb.size())
+        return {};
+    val(emscripten::typed_memory_view(picture.rgb.size(), picture.rgb.data()))
+        .call<void>("set", rgb);
+    return picture;
+}
+
+val bytesOf(const std::vector<std::uint8_t> &bytes)
+{
+    return val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<val>("slice");
+}
+
+val pictureResult(const Picture &picture)
+{
+    val result = val::object();
+    result.set("width", picture.width);
+    result.set("height", picture.height);
+    result.set("rgb", bytesOf(picture.rgb));
+    return result;
+}
+
+val failed(const std::u16string &message)
+{
+    val result = val::object();
+    result.set("error", message);
+    return result;
+}
+
+// The window between clicks: its cipher members and its three picture boxes
+// at the sizes it starts with, so the page draws what the window draws.
+class Window
+{
+public:
+    Window()
+        : members_(membersAfterFormLoad()),
+          picture1_(startSize::picture1Width, startSize::picture1Height),
+          picture5_(startSize::picture5Width, startSize::picture5Height)
+    {}
+
+    val encrypt(const std::u16string &text, const std::u16string &password, const val &draws)
+    {
+        if (text.empty())
+            return val::object();
+        Draws random(draws);
+        try {
+            Encryptor(members_, random, codePage936())
+                .run({text, password, picture1_, picture5_, [](bool) {}, [](bool) {}});
+        } catch (const RuntimeError &error) {
+            return failed(runtimeErrorText(error, {}));
+        }
+        return pictureResult(picture5_.pixels());
+    }
+
+    val seal(const std::u16string &text, const std::u16string &password)
+    {
+        if (text.empty())
+            return val::object();
+        protectedPicture::SystemRandomBytes random;
+        protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
+        if (!password.empty()) {
+            try {
+                sealed = protectedPicture::seal(text, password, random);
+            } catch (const std::bad_alloc &) {
+                sealed.failure = protectedPicture::Failure::OutOfMemory;
+            }
+        }
+        if (sealed.failure != protectedPicture::Failure::None)
+            return failed(protectedFailureText(sealed.failure, {}));
+        protectedPicture::show(sealed.image, picture1_, picture5_);
+        return pictureResult(picture5_.pixels());
+    }
+
+    // Decrypts an opened picture; `lossy` names its lossy format, else empty.
+    val decrypt(int width, int height, const val &rgb, const std::u16string &password,
+                const std::u16string &lossy)
+    {
+        const Picture picture = pictureOf(width, height, rgb);
+        const Situation situation{true, password.empty(), lossy};
+        if (picture.isNull())
+            return failed(invalidPictureText());
+        if (const Recognition kind = recognise(picture); kind.kind == PictureKind::Protected)
+            return decryptProtected(picture, kind, password, situation);
+        MemorySurface picture4(startSize::picture4Width, startSize::picture4Height);
+        picture4.setPicture(picture);
+        val result = val::object();
+        bool nothing = false;
+        try {
+            Decryptor(members_, codePage936())
+                .run({password, picture4,
+                      [&](const std::u16string &text) {
+                          result.set("text", text);
+                          nothing = text.empty();
+                      },
+                      [](bool) {}, [](bool) {}});
+        } catch (const RuntimeError &error) {
+            return failed(runtimeErrorText(error, situation));
+        }
+        if (nothing)
+            return failed(nothingDecryptedText(situation));
+        // Lossy pictures mostly decrypt without any error, into a wrong text.
+        if (!lossy.empty() && result.hasOwnProperty("text"))
+            result.set("warning", lossyPictureText(u"这张图片", lossy));
+        return result;
+    }
+
+private:
+    val decryptProtected(const Picture &picture, const Recognition &kind,
+                         const std::u16string &password, const Situation &situation)
+    {
+        protectedPicture::Opened opened{{}, kind.refusal(password)};
+        if (opened.failure == protectedPicture::Failure::None) {
+            try {
+                opened = protectedPicture::open(picture, password);
+            } catch (const std::bad_alloc &) {
+                opened.failure = protectedPicture::Failure::OutOfMemory;
+            }
+        }
+        if (opened.failure != protectedPicture::Failure::None)
+            return failed(protectedFailureText(opened.failure, situation));
+        val result = val::object();
+        result.set("text", opened.text);
+        if (opened.text.empty())
+            result.set("warning", std::u16string(u"这张受保护的图片里的文字是空的。"));
+        return result;
+    }
+
+    CipherMembers members_;
+    MemorySurface picture1_;
+    MemorySurface picture5_;
+};
+
+// What the picture is, before any key is derived: "protected" pictures need
+// the worker's time and memory, "classic" ones do not.
+std::string kindOf(int width, int height, const val &rgb)
+{
+    const Picture picture = pictureOf(width, height, rgb);
+    if (picture.isNull())
+        return "none";
+    return recognise(picture).kind == PictureKind::Protected ? "protected" : "classic";
+}
+
+val bmpFile(int width, int height, const val &rgb)
+{
+    const Picture picture = pictureOf(width, height, rgb);
+    return picture.isNull() ? val::null() : bytesOf(bmpFileOf(picture));
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(veltrin)
+{
+    emscripten::class_<Window>("Window")
+        .constructor<>()
+        .function("encrypt", &Window::encrypt)
+        .function("seal", &Window::seal)
+        .function("decrypt", &Window::decrypt);
+    emscripten::function("kindOf", &kindOf);
+    emscripten::function("bmpFile", &bmpFile);
+}
+
+} // namespace veltrin::web
