@@ -23,14 +23,13 @@ esac
 packages=(
     emscripten nodejs               # emcc and em++, and node to run what they build
     cmake ninja-build g++ pkg-config
-    qt6-base-dev                    # the host build that writes the code page tables
+    qt6-base-dev libzxcvbn-dev      # the host build that writes the code page tables
     libsodium-dev                   # the host's libsodium: its version is the browser's
     googletest                      # GoogleTest's source, for the core's tests
     dpkg-dev                        # apt-get source unpacks with dpkg-source
     autoconf automake libtool       # libsodium's source comes without its configure script
 )
 [[ $mode == core ]] || packages+=(
-    libzxcvbn-dev                   # the host's veltrin-cli, which the page is tested against
     chromium chromium-driver python3-selenium # the page's browser tests
 )
 missing=()
