@@ -4,6 +4,7 @@
 #include "decrypt_command.h"
 #include "encrypt_command.h"
 #include "info_command.h"
+#include "web_command.h"
 
 namespace veltrin::cli {
 
@@ -13,6 +14,7 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<EncryptCommand>());
     commands.push_back(std::make_unique<DecryptCommand>());
     commands.push_back(std::make_unique<InfoCommand>());
+    commands.push_back(std::make_unique<WebCommand>());
     return commands;
 }
 

@@ -31,7 +31,8 @@ inline constexpr Phrase program{
 inline constexpr Phrase commandsHeading{u"Commands:", u"命令："};
 inline constexpr Phrase commandHelp{u"Run 'veltrin-cli COMMAND --help' for a command's options.",
                                     u"运行“veltrin-cli 命令 --help”查看各命令的选项。"};
-inline constexpr Phrase commandArgument{u"encrypt, decrypt or info", u"encrypt、decrypt 或 info"};
+inline constexpr Phrase commandArgument{u"encrypt, decrypt, info or web",
+                                        u"encrypt、decrypt、info 或 web"};
 inline constexpr Phrase noCommand{u"no command given; run 'veltrin-cli --help'",
                                   u"没有给出命令；请运行“veltrin-cli --help”"};
 inline constexpr Phrase unknownCommand{u"unknown command '%1'; run 'veltrin-cli --help'",
@@ -46,6 +47,13 @@ inline constexpr Phrase decryptCommand{u"Turns a cipher picture back into its te
                                        u"把加密图片还原成文字。"};
 inline constexpr Phrase infoCommand{u"Shows a picture's size and its header values.",
                                     u"显示图片的尺寸和头部数值。"};
+inline constexpr Phrase webCommand{
+    u"Writes a copy of the browser page, which reads and makes pictures in any browser.",
+    u"写出一份网页：在任何浏览器里都能读取和生成图片。"};
+inline constexpr Phrase pageArgument{u"Where to write the page.", u"网页写到哪里。"};
+inline constexpr Phrase forcePageOption{u"Replace FILE if it exists.", u"FILE 已存在时替换它。"};
+inline constexpr Phrase noPage{u"no browser page was installed with veltrin-cli: looked for %1",
+                               u"veltrin-cli 没有安装网页：找过 %1"};
 
 // Options and arguments
 inline constexpr Phrase passwordOption{

@@ -38,18 +38,12 @@ QString reason(const SafeWriteError &error)
 
 } // namespace
 
-void writePictureSafely(const QString &path, const QByteArray &file, PictureFormat format,
-                        const QImage &picture, bool replace)
+void writeFileSafely(const QString &path, const QByteArray &file, bool replace,
+                     const std::function<bool(const QByteArray &)> &proven)
 {
     const bool existed = QFileInfo::exists(path);
-    const QString extension = extensionOf(format);
     try {
-        writeSafely(path, file, replace, [&picture, &extension](const QByteArray &bytes) {
-            QtPictureLoader loader;
-            const PictureLoad back = loader.loadBytes(bytes, extension);
-            return back && back.picture->format == extension.toLatin1() &&
-                   samePixels(back.picture->image, picture);
-        });
+        writeSafely(path, file, replace, proven);
     } catch (const SafeWriteError &error) {
         const QString shown = QDir::toNativeSeparators(path);
         if (error.kind == SafeWriteError::Exists)
@@ -63,6 +57,18 @@ void writePictureSafely(const QString &path, const QByteArray &file, PictureForm
             message += say(phrase::oldFileKept);
         throw CliError(Usage, message);
     }
+}
+
+void writePictureSafely(const QString &path, const QByteArray &file, PictureFormat format,
+                        const QImage &picture, bool replace)
+{
+    const QString extension = extensionOf(format);
+    writeFileSafely(path, file, replace, [&picture, &extension](const QByteArray &bytes) {
+        QtPictureLoader loader;
+        const PictureLoad back = loader.loadBytes(bytes, extension);
+        return back && back.picture->format == extension.toLatin1() &&
+               samePixels(back.picture->image, picture);
+    });
 }
 
 } // namespace veltrin::cli

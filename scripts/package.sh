@@ -8,12 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh --package
+# The package carries the browser page.
+bash scripts/web.sh --build
 
 dir=build/package
 # Debian's hardening flags, as a Debian build of the package would use them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
-    -DVELTRIN_TESTS=OFF -DVELTRIN_BENCHMARKS=OFF \
+    -DVELTRIN_TESTS=OFF -DVELTRIN_BENCHMARKS=OFF "-DVELTRIN_PAGE_FILE=$PWD/build/web/veltrin.html" \
     "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
 cmake --build "$dir"
@@ -56,4 +58,8 @@ for library in libsodium23 libzxcvbn0; do
 done
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/veltrin/copyright | grep -q 'CC-BY-SA-3.0' ||
     { echo "The package's copyright file lacks the word lists' notice" >&2; exit 1; }
-echo "Package: $deb ($version, round trips passed; Depends: $depends)"
+# The page it carries, as veltrin-cli web writes it.
+cli web "$unpacked/page.html"
+cmp -s "$unpacked/page.html" build/web/veltrin.html ||
+    { echo "The unpacked veltrin-cli web did not write the page the package carries" >&2; exit 1; }
+echo "Package: $deb ($version, round trips passed, the page included; Depends: $depends)"

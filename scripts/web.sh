@@ -3,6 +3,7 @@
 # The core compiled to WebAssembly with Debian's emscripten: its own tests run
 # under node, and the browser page is built and tested in headless Chromium.
 #   scripts/web.sh          build build/web/veltrin.html and run its browser tests
+#   scripts/web.sh --build  only build the page (the Debian package carries it)
 #   scripts/web.sh --core   build the core and run its tests under node
 # libsodium and GoogleTest come from Debian's sources, compiled with emcc once
 # into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin).
@@ -14,8 +15,9 @@ mode=page
 case "${1:-}" in
 '') ;;
 --core) mode=core ;;
+--build) mode=build ;;
 *)
-    echo "Usage: scripts/web.sh [--core]" >&2
+    echo "Usage: scripts/web.sh [--build | --core]" >&2
     exit 2
     ;;
 esac
@@ -29,7 +31,7 @@ packages=(
     dpkg-dev                        # apt-get source unpacks with dpkg-source
     autoconf automake libtool       # libsodium's source comes without its configure script
 )
-[[ $mode == core ]] || packages+=(
+[[ $mode != page ]] || packages+=(
     chromium chromium-driver python3-selenium # the page's browser tests
 )
 missing=()
@@ -100,10 +102,10 @@ host=build/web-host
 nice -n 10 cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_TESTS=OFF \
     -DVELTRIN_BENCHMARKS=OFF >/dev/null
 host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels)
-[[ $mode == core ]] || host_targets+=(veltrin-cli)
+[[ $mode != page ]] || host_targets+=(veltrin-cli)
 nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
 
-if [[ $mode == page ]]; then
+if [[ $mode != core ]]; then
     # The page's module is linked for a browser's worker, not for node.
     dir=build/web
     PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
@@ -118,6 +120,7 @@ if [[ $mode == page ]]; then
         echo "The page is $size bytes, more than 1.5 MiB" >&2
         exit 1
     fi
+    [[ $mode == page ]] || exit 0
     # Debian's python3, which has selenium, whatever python3 comes first on PATH.
     corpora=${VELTRIN_CORPORA:-$root/../shared/corpora}
     /usr/bin/python3 tests/web/page_test.py "$dir/veltrin.html" "$host/cli/veltrin-cli" "$corpora"

@@ -655,6 +655,37 @@ TEST(ConsoleChunk, NeverEndsBetweenTheHalvesOfASurrogatePair)
             << c.text.toStdString() << " " << c.most;
 }
 
+TEST_F(CliTest, WebWritesTheInstalledPageOrSaysWhereItLooked)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows zip carries the page beside the program";
+#else
+    // An installed tree of its own: bin/veltrin-cli and share/veltrin/veltrin.html.
+    const QString program = path("prefix/bin/veltrin-cli");
+    ASSERT_TRUE(QDir().mkpath(path("prefix/bin")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELTRIN_CLI), program));
+    auto web = [&](const QStringList &arguments) {
+        QProcess process;
+        process.start(program, QStringList{QStringLiteral("web")} + arguments);
+        process.waitForFinished(30000);
+        return std::pair{process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    };
+    const auto [missing, why] = web(QStringList{path("page.html")});
+    EXPECT_EQ(missing, 2);
+    EXPECT_TRUE(why.contains(path("prefix/share/veltrin/veltrin.html"))) << why.toStdString();
+    EXPECT_FALSE(QFile::exists(path("page.html")));
+
+    ASSERT_TRUE(QDir().mkpath(path("prefix/share/veltrin")));
+    writeFile(path("prefix/share/veltrin/veltrin.html"), "<!doctype html>page");
+    EXPECT_EQ(web(QStringList{path("page.html")}).first, 0);
+    EXPECT_EQ(readFile(path("page.html")), QByteArray("<!doctype html>page"));
+    writeFile(path("prefix/share/veltrin/veltrin.html"), "<!doctype html>new");
+    EXPECT_EQ(web(QStringList{path("page.html")}).first, 2) << "replaced without --force";
+    EXPECT_EQ(web(QStringList{QStringLiteral("--force"), path("page.html")}).first, 0);
+    EXPECT_EQ(readFile(path("page.html")), QByteArray("<!doctype html>new"));
+#endif
+}
+
 TEST_F(CliTest, VersionIsTheProjectVersion)
 {
     const CliRun result = run({QStringLiteral("--version")});
