@@ -267,8 +267,10 @@ new_prefix() {
 [[ -d "$dir/wine-prefix/drive_c" ]] || new_prefix "$root/$dir/wine-prefix"
 
 # pkg-config finds the Windows libsodium only.
+# The zip carries the browser page beside the programs.
+bash scripts/web.sh --build
 PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
-    -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON \
+    -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON "-DVELTRIN_PAGE_FILE=$root/build/web/veltrin.html" \
     "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zxcvbn" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
