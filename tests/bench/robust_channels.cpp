@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -135,7 +136,6 @@ int main(int argc, char **argv)
     for (const Channel &c : channels)
         std::printf(" | %s", c.name);
     std::printf("\n");
-    double slowestDecode = 0;
     for (std::size_t length : {500, 1000, 3000, 6000, 12000}) {
         std::vector<int> decoded(std::size(channels), 0);
         int side = 0, grid = 0;
@@ -153,11 +153,7 @@ int main(int argc, char **argv)
             const QImage image = imageOf(encoded.image);
             for (std::size_t c = 0; c < std::size(channels); ++c) {
                 const Picture received = pictureOf(channels[c].send(image));
-                const auto begin = std::chrono::steady_clock::now();
                 const robustPicture::Decoded result = robustPicture::decode(received);
-                const double spent = milliseconds(std::chrono::steady_clock::now() - begin);
-                if (received.width >= 1200)
-                    slowestDecode = std::max(slowestDecode, spent);
                 decoded[c] +=
                     result.failure == robustPicture::Failure::None && result.text == piece;
             }
@@ -167,7 +163,21 @@ int main(int argc, char **argv)
             std::printf(" | %d/%d", decoded[c], perLength);
         std::printf("\n");
     }
-    std::printf("slowest decode of a picture of 1200 px or more: %.1f ms\n", slowestDecode);
+
+    // The machine is shared: the median of several runs, and the slowest.
+    const std::u16string longest = text.substr(0, 12000);
+    const Picture received = pictureOf(jpeg(imageOf(robustPicture::encode(longest).image), 50));
+    std::vector<double> times;
+    for (int run = 0; run < 9; ++run) {
+        const auto begin = std::chrono::steady_clock::now();
+        const bool ok = robustPicture::decode(received).text == longest;
+        times.push_back(milliseconds(std::chrono::steady_clock::now() - begin));
+        if (!ok)
+            std::printf("the 12000-character picture did not decode\n");
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("decoding %dx%d after JPEG q50: median %.1f ms, slowest %.1f ms\n", received.width,
+                received.height, times[times.size() / 2], times.back());
 
     std::mt19937 random(5);
     QImage noise(1280, 1280, QImage::Format_RGB888);

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core_fakes.h"
+#include "picture_kind.h"
+#include "protected_picture.h"
 #include "robust_picture.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +168,28 @@ TEST(RobustPicture, DecoderHoldsAGridToThePicture)
     moreThanFits.payload = 1 << 23;
     for (const Grid &g : {tooLarge, oddParity, moreThanFits})
         EXPECT_EQ(decode(image, g).failure, Failure::Damaged);
+}
+
+TEST(RobustPicture, RecognisedBetweenTheProtectedAndTheClassicKinds)
+{
+    SequenceRandomBytes random;
+    const Picture sealed = protectedPicture::seal(u"x", u"pw1", random, {1, 8 * 1024}).image;
+    const Picture robust = encode(u"x").image;
+    const struct
+    {
+        const Picture &picture;
+        PictureKind kind;
+    } cases[] = {
+        {sealed, PictureKind::Protected},
+        {robust, PictureKind::Robust},
+        {Picture(3, 1), PictureKind::Classic},
+        {filled(1280, 1280, 0, 1), PictureKind::Classic},
+    };
+    for (const auto &c : cases) {
+        const Recognition recognition = recognise(c.picture);
+        EXPECT_EQ(recognition.kind, c.kind);
+        EXPECT_EQ(recognition.grid.has_value(), c.kind == PictureKind::Robust);
+    }
 }
 
 } // namespace
