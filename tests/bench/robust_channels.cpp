@@ -115,6 +115,7 @@ int main(int argc, char **argv)
 
     const Channel channels[] = {
         {"PNG re-save", [](const QImage &i) { return resaved(i, "PNG", -1); }},
+        {"WebP q50", [](const QImage &i) { return resaved(i, "WEBP", 50); }},
         {"JPEG q50", [](const QImage &i) { return jpeg(i, 50); }},
         {"JPEG q75, q50", [](const QImage &i) { return jpeg(jpeg(i, 75), 50); }},
         {"800 smooth, q50",

@@ -158,6 +158,19 @@ TEST(RobustPicture, DetectorRejectsOtherPicturesFast)
     }
 }
 
+TEST(RobustPicture, LargePicturesCostNoMoreThanSmallOnes)
+{
+    const Picture small = encode(u"加密").image;
+    const int factor = 3;
+    Picture large(small.width * factor, small.height * factor);
+    for (int y = 0; y < large.height; ++y)
+        for (int x = 0; x < large.width; ++x)
+            large.setColour(x, y, small.colour(x / factor, y / factor));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(decode(large).text == u"加密");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+}
+
 TEST(RobustPicture, DecoderHoldsAGridToThePicture)
 {
     const Picture image = encode(u"abc").image;
