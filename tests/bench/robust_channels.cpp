@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <random>
+#include <string>
 
 using namespace veltrin;
 
@@ -133,13 +134,13 @@ int main(int argc, char **argv)
          }},
     };
 
-    std::printf("%-8s %-6s %-12s", "chars", "side", "module px");
+    std::printf("%-8s %-10s", "chars", "module px");
     for (const Channel &c : channels)
         std::printf(" | %s", c.name);
     std::printf("\n");
     for (std::size_t length : {500, 1000, 3000, 6000, 12000}) {
         std::vector<int> decoded(std::size(channels), 0);
-        int side = 0, grid = 0;
+        int smallest = 8, largest = 0;
         for (int t = 0; t < perLength; ++t) {
             const std::size_t start =
                 (std::size_t(t) * 7919 * length / 20) % (text.size() - length);
@@ -149,8 +150,10 @@ int main(int argc, char **argv)
                 std::printf("%zu: refused, %zu fit\n", length, encoded.fits);
                 break;
             }
-            side = encoded.image.width;
-            grid = robustPicture::detect(encoded.image).grid->modules;
+            const int module =
+                encoded.image.width / robustPicture::detect(encoded.image).grid->modules;
+            smallest = std::min(smallest, module);
+            largest = std::max(largest, module);
             const QImage image = imageOf(encoded.image);
             for (std::size_t c = 0; c < std::size(channels); ++c) {
                 const Picture received = pictureOf(channels[c].send(image));
@@ -159,7 +162,10 @@ int main(int argc, char **argv)
                     result.failure == robustPicture::Failure::None && result.text == piece;
             }
         }
-        std::printf("%-8zu %-6d %-12.2f", length, side, grid ? double(side) / grid : 0.0);
+        std::printf(
+            "%-8zu %-10s", length,
+            (std::to_string(smallest) + (smallest == largest ? "" : "-" + std::to_string(largest)))
+                .c_str());
         for (std::size_t c = 0; c < std::size(channels); ++c)
             std::printf(" | %d/%d", decoded[c], perLength);
         std::printf("\n");
@@ -189,8 +195,18 @@ int main(int argc, char **argv)
     for (int y = 0; y < gradient.height(); ++y)
         for (int x = 0; x < gradient.width(); ++x)
             gradient.setPixel(x, y, qRgb(x / 5, y / 5, (x + y) / 10));
+    // Edges that pass the first look: dark at the bottom and right, stripes on top.
+    QImage framed = gradient;
+    for (int i = 0; i < 1280; ++i) {
+        const QRgb stripe = i / 4 % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        framed.setPixel(i, 1279, qRgb(0, 0, 0));
+        framed.setPixel(1279, i, qRgb(0, 0, 0));
+        framed.setPixel(i, 0, stripe);
+        framed.setPixel(0, i, stripe);
+    }
     for (const auto &[name, image] :
-         {std::pair{"noise", noise}, std::pair{"gradient", jpeg(gradient, 50)}}) {
+         {std::pair{"noise", noise}, std::pair{"gradient", jpeg(gradient, 50)},
+          std::pair{"framed", framed}}) {
         const Picture picture = pictureOf(image);
         const auto begin = std::chrono::steady_clock::now();
         const bool found = robustPicture::detect(picture).grid.has_value();
