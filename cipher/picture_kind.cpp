@@ -5,9 +5,11 @@ namespace veltrin {
 
 Recognition recognise(const Picture &picture, const protectedPicture::KdfCost &bound)
 {
-    if (!protectedPicture::hasSignature(picture))
-        return {PictureKind::Classic, {{}, protectedPicture::Failure::None}};
-    return {PictureKind::Protected, protectedPicture::readHeader(picture, bound)};
+    if (protectedPicture::hasSignature(picture))
+        return {PictureKind::Protected, protectedPicture::readHeader(picture, bound), {}};
+    if (robustPicture::Detected robust = robustPicture::detect(picture); robust.grid)
+        return {PictureKind::Robust, {{}, protectedPicture::Failure::None}, robust.grid};
+    return {PictureKind::Classic, {{}, protectedPicture::Failure::None}, {}};
 }
 
 } // namespace veltrin

@@ -3,7 +3,9 @@
 
 #include "picture.h"
 #include "protected_picture.h"
+#include "robust_picture.h"
 
+#include <optional>
 #include <string_view>
 
 namespace veltrin {
@@ -11,14 +13,18 @@ namespace veltrin {
 enum class PictureKind {
     Classic,   // anything without another kind's mark: the Decryptor tells
     Protected, // the protected picture's signature, whatever the password
+    Robust,    // timing edges and a header that decodes behind them
 };
 
 // What a picture is, and what refuses it before any key is derived. Every
-// reader asks this one place, so none repeats the checks.
+// reader asks this one place, so none repeats the checks. The order matters:
+// a signature is exact bytes, the robust detector a pattern that survives
+// lossy channels, and the classic kind is whatever is left.
 struct Recognition
 {
     PictureKind kind = PictureKind::Classic;
-    protectedPicture::HeaderRead header; // a protected picture's header as read
+    protectedPicture::HeaderRead header;     // a protected picture's header as read
+    std::optional<robustPicture::Grid> grid; // a robust picture's, as the detector found it
 
     // Failure::None when the picture may be opened with `password`.
     protectedPicture::Failure refusal(std::u16string_view password) const

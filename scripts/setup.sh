@@ -16,6 +16,7 @@ packages=(
     qt6-translations-l10n     # Qt's own texts in Chinese (dialogs, veltrin-cli's help)
     fonts-wqy-zenhei          # a CJK font, so the Chinese window renders on a bare machine
     libsodium-dev             # Argon2id and XChaCha20-Poly1305 for the protected picture
+    libzstd-dev               # zstd: the robust picture's text packed before error correction
     libzxcvbn-dev             # zxcvbn-c: how many guesses the protected picture's password needs
 )
 for option in "$@"; do

@@ -5,7 +5,7 @@
 #   scripts/web.sh          build build/web/veltrin.html and run its browser tests
 #   scripts/web.sh --build  only build the page (the Debian package carries it)
 #   scripts/web.sh --core   build the core and run its tests under node
-# libsodium and GoogleTest come from Debian's sources, compiled with emcc once
+# libsodium, zstd and GoogleTest come from Debian's sources, compiled with emcc once
 # into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +27,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libzxcvbn-dev      # the host build that writes the code page tables
     libsodium-dev                   # the host's libsodium: its version is the browser's
+    libzstd-dev                     # the host's zstd: its version is the browser's
     googletest                      # GoogleTest's source, for the core's tests
     dpkg-dev                        # apt-get source unpacks with dpkg-source
     autoconf automake libtool       # libsodium's source comes without its configure script
@@ -84,6 +85,38 @@ SOURCES
     touch "$sodium/veltrin-sodium-complete"
 fi
 
+# zstd, which packs the robust picture's text, from Debian's source of the
+# host's version: the library alone, single-threaded, with its CMake build.
+zstd_version=$(dpkg-query -W -f='${Version}' libzstd-dev)
+zstd_upstream=${zstd_version#*:}
+zstd=$cache/zstd-${zstd_upstream%%-*}-wasm
+if [[ ! -f "$zstd/veltrin-zstd-complete" ]]; then
+    work=$cache/zstd-wasm-work
+    rm -rf "$zstd" "$work"
+    mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/source"
+    cat >"$work/apt/sources.list" <<SOURCES
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security bookworm-security main
+SOURCES
+    apt_source=("${apt_lock[@]}" -o "Dir::Etc::sourcelist=$work/apt/sources.list"
+        -o Dir::Etc::sourceparts=- -o "Dir::State::Lists=$work/apt/lists"
+        -o "Dir::Cache=$work/apt/cache" -o APT::Sandbox::User=root)
+    apt-get "${apt_source[@]}" update -qq
+    # The mirror may lack a security update's source; the release's has the
+    # same upstream version and interface.
+    (cd "$work/source" && { apt-get "${apt_source[@]}" source -qq "libzstd=$zstd_version" ||
+        apt-get "${apt_source[@]}" source -qq libzstd/bookworm; })
+    source=$(find "$work/source" -maxdepth 1 -type d -name 'libzstd-*' | head -n1)
+    nice -n 10 emcmake cmake -S "$source/build/cmake" -B "$work/build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$zstd" \
+        -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_TESTS=OFF -DZSTD_BUILD_SHARED=OFF \
+        -DZSTD_BUILD_STATIC=ON -DZSTD_MULTITHREAD_SUPPORT=OFF -DZSTD_LEGACY_SUPPORT=OFF >/dev/null
+    nice -n 10 cmake --build "$work/build" --parallel 2
+    cmake --install "$work/build" >/dev/null
+    rm -rf "$work"
+    touch "$zstd/veltrin-zstd-complete"
+fi
+
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest=$cache/googletest-${gtest_version%%-*}-wasm
 if [[ ! -f "$gtest/veltrin-gtest-complete" ]]; then
@@ -108,9 +141,9 @@ nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
 if [[ $mode != core ]]; then
     # The page's module is linked for a browser's worker, not for node.
     dir=build/web
-    PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
+    PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_TESTS=OFF \
-        -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium" \
+        -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium;$zstd" \
         "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
         -DCMAKE_CXX_FLAGS=-fexceptions >/dev/null
     nice -n 10 cmake --build "$dir" --parallel 2
@@ -131,9 +164,9 @@ fi
 # unless asked. One file per program, so node 20 here loads it as it is.
 dir=build/web-core
 flags="-fexceptions"
-PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
+PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_WERROR=ON \
-    "-DCMAKE_FIND_ROOT_PATH=$gtest;$sodium" \
+    "-DCMAKE_FIND_ROOT_PATH=$gtest;$sodium;$zstd" \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
     "-DCMAKE_CXX_FLAGS=$flags" \
     "-DCMAKE_EXE_LINKER_FLAGS=$flags -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1 -sNODERAWFS=1" \

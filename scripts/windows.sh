@@ -50,6 +50,7 @@ packages=(
     qt6-translations-l10n           # qtbase_zh_CN.qm for the zip
     libgtest-dev googletest         # GoogleTest for the host build, its sources for Windows
     libsodium-dev                   # the host build; its version is the Windows libsodium's
+    libzstd-dev                     # the host build; its version is the Windows zstd's
     libzxcvbn-dev                   # the host build; its version is the Windows zxcvbn's
     g++-mingw-w64-x86-64-posix      # GCC for x86_64-w64-mingw32 with posix threads
     mingw-w64-tools                 # windres and friends
@@ -188,6 +189,33 @@ if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
     touch "$sodium/veltrin-sodium-complete"
 fi
 
+# zstd, which packs the robust picture's text, from Debian's source of the
+# host's version, built for Windows once: the static library alone.
+zstd_version=$(dpkg-query -W -f='${Version}' libzstd-dev)
+zstd_upstream=${zstd_version#*:}
+zstd=$cache/zstd-${zstd_upstream%%-*}-mingw64
+if [[ ! -f "$zstd/veltrin-zstd-complete" ]]; then
+    zstd_work=$cache/zstd-work
+    rm -rf "$zstd" "$zstd_work"
+    mkdir -p "$zstd_work/source"
+    debian_sources "$zstd_work"
+    apt-get "${apt_source_options[@]}" update -qq
+    # The mirror may lack a security update's source; the release's has the
+    # same upstream version and interface.
+    (cd "$zstd_work/source" && { apt-get "${apt_source_options[@]}" source -qq "libzstd=$zstd_version" ||
+        apt-get "${apt_source_options[@]}" source -qq libzstd/bookworm; })
+    zstd_source=$(find "$zstd_work/source" -maxdepth 1 -type d -name 'libzstd-*' | head -n1)
+    nice -n 10 cmake -S "$zstd_source/build/cmake" -B "$zstd_work/build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" \
+        "-DCMAKE_INSTALL_PREFIX=$zstd" -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_TESTS=OFF \
+        -DZSTD_BUILD_SHARED=OFF -DZSTD_BUILD_STATIC=ON -DZSTD_MULTITHREAD_SUPPORT=OFF \
+        -DZSTD_LEGACY_SUPPORT=OFF
+    nice -n 10 cmake --build "$zstd_work/build" --parallel 2
+    cmake --install "$zstd_work/build"
+    rm -rf "$zstd_work"
+    touch "$zstd/veltrin-zstd-complete"
+fi
+
 # zxcvbn-c, the password strength estimate, from Debian's source of the
 # host's version (the same word lists, so both systems give one verdict),
 # built for Windows once, beside Qt; static, like libsodium. Its dictionary
@@ -266,12 +294,12 @@ new_prefix() {
 }
 [[ -d "$dir/wine-prefix/drive_c" ]] || new_prefix "$root/$dir/wine-prefix"
 
-# pkg-config finds the Windows libsodium only.
 # The zip carries the browser page beside the programs.
 bash scripts/web.sh --build
-PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
+# pkg-config finds the Windows libsodium and zstd only.
+PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON "-DVELTRIN_PAGE_FILE=$root/build/web/veltrin.html" \
-    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zxcvbn" \
+    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zstd;$zxcvbn" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/$dir/wine-run" -DVELTRIN_BENCHMARKS=OFF

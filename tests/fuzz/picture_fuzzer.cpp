@@ -14,6 +14,8 @@
 #include "picture_samples.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
+#include "qt_adapters.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 
 #include <QByteArray>
@@ -70,6 +72,18 @@ void openProtected(const Picture &image)
     }
 }
 
+// The detector and the decoder on any picture the loader gives: a grid the
+// detector finds must be one the decoder accepts.
+void decodeRobust(const Picture &image)
+{
+    const robustPicture::Detected detected = robustPicture::detect(image);
+    const robustPicture::Decoded decoded = robustPicture::decode(image);
+    if (decoded.failure == robustPicture::Failure::None && !detected.grid) {
+        std::fprintf(stderr, "decoded a robust picture the detector did not find\n");
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -102,5 +116,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     decrypt(picture4, u"");
     decrypt(picture4, u"Zz9");
     openProtected(picture4.pixels());
+    decodeRobust(toPicture(load.picture->image));
     return 0;
 }

@@ -1,0 +1,460 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "robust_picture.h"
+
+#include "reed_solomon.h"
+#include "utf8.h"
+
+#include <zstd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace veltrin::robustPicture {
+namespace {
+
+constexpr int headerData = 10;
+constexpr int headerParity = 16;
+constexpr int headerBytes = headerData + headerParity;
+constexpr int smallestGrid = 21;
+constexpr int largestGrid = 639; // 2-pixel modules on 1280 pixels, made odd
+constexpr int smallestModule = 2;
+constexpr int largestModule = 8;
+// Parity bytes per block: the floor every picture gets, and the most it spends.
+constexpr int leastParity = 48;
+constexpr int mostParity = 160;
+constexpr std::size_t longestUtf8 = longestText * 3;
+constexpr std::uint8_t dark = 0, light = 255;
+
+int dataModules(int grid)
+{
+    return (grid - 2) * (grid - 2);
+}
+
+int blocksFor(int payload, int parity)
+{
+    const int data = 255 - parity;
+    return std::max(1, (payload + data - 1) / data);
+}
+
+int bytesFor(int payload, int parity)
+{
+    return headerBytes + payload + blocksFor(payload, parity) * parity;
+}
+
+bool fits(int payload, int parity, int grid)
+{
+    return bytesFor(payload, parity) * 8 <= dataModules(grid);
+}
+
+int oddAtMost(int n)
+{
+    return n % 2 ? n : n - 1;
+}
+
+// Whitening keeps runs short whatever the bytes, so no region turns flat and
+// the threshold holds everywhere.
+class Whitening
+{
+public:
+    bool next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state & 1;
+    }
+
+private:
+    std::uint32_t state = 0x56454C54;
+};
+
+std::vector<bool> bitsOf(std::span<const std::uint8_t> bytes, int count)
+{
+    std::vector<bool> bits(static_cast<std::size_t>(count));
+    Whitening mask;
+    for (int i = 0; i < count; ++i) {
+        const bool bit =
+            std::size_t(i / 8) < bytes.size() && (bytes[std::size_t(i / 8)] >> (7 - i % 8) & 1);
+        bits[std::size_t(i)] = bit != mask.next();
+    }
+    return bits;
+}
+
+struct Layout
+{
+    int blocks = 0;
+    std::vector<int> lengths; // each block's codeword, data then parity
+};
+
+Layout layoutOf(int payload, int parity)
+{
+    Layout layout;
+    layout.blocks = blocksFor(payload, parity);
+    const int base = payload / layout.blocks, extra = payload % layout.blocks;
+    for (int b = 0; b < layout.blocks; ++b)
+        layout.lengths.push_back(base + (b < extra ? 1 : 0) + parity);
+    return layout;
+}
+
+// Byte k of the stream after the header is byte j of block b, taken column by
+// column, so a run of damaged modules spreads over every block.
+template <typename Visit> void interleave(const Layout &layout, Visit visit)
+{
+    const int longest = *std::max_element(layout.lengths.begin(), layout.lengths.end());
+    int k = 0;
+    for (int j = 0; j < longest; ++j)
+        for (int b = 0; b < layout.blocks; ++b)
+            if (j < layout.lengths[std::size_t(b)])
+                visit(k++, b, j);
+}
+
+std::array<std::uint8_t, headerData> headerOf(const Grid &grid)
+{
+    return {0x56,
+            0x52,
+            static_cast<std::uint8_t>(version),
+            static_cast<std::uint8_t>(grid.compressed ? 1 : 0),
+            static_cast<std::uint8_t>(grid.payload >> 16),
+            static_cast<std::uint8_t>(grid.payload >> 8),
+            static_cast<std::uint8_t>(grid.payload),
+            static_cast<std::uint8_t>(grid.parity),
+            static_cast<std::uint8_t>(grid.modules >> 8),
+            static_cast<std::uint8_t>(grid.modules)};
+}
+
+struct Payload
+{
+    std::vector<std::uint8_t> bytes;
+    bool compressed = false;
+};
+
+Payload payloadOf(std::u16string_view text)
+{
+    const std::string utf8 = utf8::encode(text);
+    Payload payload{{utf8.begin(), utf8.end()}, false};
+    std::vector<std::uint8_t> packed(ZSTD_compressBound(utf8.size()));
+    const std::size_t size =
+        ZSTD_compress(packed.data(), packed.size(), utf8.data(), utf8.size(), 19);
+    if (!ZSTD_isError(size) && size < utf8.size()) {
+        packed.resize(size);
+        payload = {std::move(packed), true};
+    }
+    return payload;
+}
+
+struct Choice
+{
+    int module = 0;
+    int grid = 0;
+    int parity = 0;
+};
+
+// The largest modules first, since they outlast scaling; then all the room
+// left goes to parity.
+std::optional<Choice> choose(int payload)
+{
+    for (int module = largestModule; module >= smallestModule; --module) {
+        const int grid = oddAtMost(std::min(largestGrid, longestSide / module));
+        if (!fits(payload, leastParity, grid))
+            continue;
+        int parity = leastParity;
+        while (parity + 2 <= mostParity && fits(payload, parity + 2, grid))
+            parity += 2;
+        return Choice{module, grid, parity};
+    }
+    return std::nullopt;
+}
+
+bool textFits(std::u16string_view text)
+{
+    return text.size() <= longestText && choose(static_cast<int>(payloadOf(text).bytes.size()));
+}
+
+std::size_t longestFitting(std::u16string_view text)
+{
+    std::size_t low = 0, high = std::min(text.size(), longestText);
+    while (low < high) {
+        std::size_t mid = (low + high + 1) / 2;
+        if (mid < text.size() && mid > 0 && text[mid - 1] >= 0xD800 && text[mid - 1] < 0xDC00)
+            --mid; // never split a surrogate pair
+        if (mid <= low) {
+            high = low;
+            break;
+        }
+        if (textFits(text.substr(0, mid)))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low;
+}
+
+// Luma as JPEG computes it, in 8.8 fixed point.
+int luma(const Picture &image, int x, int y)
+{
+    const std::uint8_t *p =
+        &image.rgb[(std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 3];
+    return (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
+}
+
+class Sampler
+{
+public:
+    Sampler(const Picture &image, int grid)
+        : image(image), grid(grid), stepX(double(image.width) / grid),
+          stepY(double(image.height) / grid)
+    {}
+
+    // The mean luma of the module's middle half: its edges blur into the neighbours.
+    int module(int column, int row) const
+    {
+        const auto [x0, x1] = span(column, stepX, image.width);
+        const auto [y0, y1] = span(row, stepY, image.height);
+        // At most 4 x 4 pixels, so a huge picture costs no more than a small one.
+        const int strideX = (x1 - x0) / 4 + 1, strideY = (y1 - y0) / 4 + 1;
+        int sum = 0, count = 0;
+        for (int y = y0; y <= y1; y += strideY)
+            for (int x = x0; x <= x1; x += strideX) {
+                sum += luma(image, x, y);
+                ++count;
+            }
+        return sum / count;
+    }
+
+    // Midway between the timing edges' dark and light modules.
+    int threshold() const
+    {
+        long darkSum = 0, lightSum = 0;
+        int darkCount = 0, lightCount = 0;
+        for (int i = 0; i < grid; ++i)
+            for (int value : {module(i, 0), module(0, i)}) {
+                if (i % 2 == 0) {
+                    darkSum += value;
+                    ++darkCount;
+                } else {
+                    lightSum += value;
+                    ++lightCount;
+                }
+            }
+        return int((darkSum / darkCount + lightSum / lightCount) / 2);
+    }
+
+private:
+    static std::pair<int, int> span(int index, double step, int limit)
+    {
+        int from = int(std::floor((index + 0.25) * step));
+        int to = int(std::ceil((index + 0.75) * step)) - 1;
+        from = std::clamp(from, 0, limit - 1);
+        to = std::clamp(to, from, limit - 1);
+        return {from, to};
+    }
+
+    const Picture &image;
+    int grid;
+    double stepX, stepY;
+};
+
+// Reads the first `count` bytes of the stream; the module order is the writer's.
+std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count)
+{
+    const Sampler sampler(image, grid);
+    const int threshold = sampler.threshold();
+    std::vector<std::uint8_t> bytes(std::size_t(count), 0);
+    Whitening mask;
+    const int inner = grid - 2;
+    for (int i = 0; i < count * 8; ++i) {
+        const bool isDark = sampler.module(1 + i % inner, 1 + i / inner) < threshold;
+        if (isDark != mask.next())
+            bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+    }
+    return bytes;
+}
+
+std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
+{
+    std::vector<std::uint8_t> header = readBytes(image, grid, headerBytes);
+    if (!reedSolomon::correct(header, headerParity) || header[0] != 0x56 || header[1] != 0x52)
+        return std::nullopt;
+    if (header[2] != version) {
+        failure = Failure::NewerVersion;
+        return std::nullopt;
+    }
+    Grid found;
+    found.compressed = header[3] == 1;
+    found.payload = header[4] << 16 | header[5] << 8 | header[6];
+    found.parity = header[7];
+    found.modules = header[8] << 8 | header[9];
+    if (found.modules != grid || header[3] > 1 || found.parity < 2 || found.parity > mostParity ||
+        found.parity % 2 || found.payload < 1 || !fits(found.payload, found.parity, grid)) {
+        failure = Failure::Damaged;
+        return std::nullopt;
+    }
+    return found;
+}
+
+// Runs of dark and light along an edge: the timing modules counted, whatever
+// the scale. The hysteresis keeps JPEG's ringing from splitting a run.
+int runs(const Picture &image, bool alongTop)
+{
+    const int length = alongTop ? image.width : image.height;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const int mid = int(sum / length), margin = 24;
+    int count = 0;
+    int state = -1; // unknown
+    for (int v : values) {
+        const int now = v < mid - margin ? 0 : v > mid + margin ? 1 : state;
+        if (now != state && now != -1) {
+            ++count;
+            state = now;
+        }
+    }
+    return count;
+}
+
+bool darkEdge(const Picture &image, bool bottom)
+{
+    const int length = bottom ? image.width : image.height;
+    int darkCount = 0;
+    for (int i = 0; i < length; ++i)
+        darkCount +=
+            (bottom ? luma(image, i, image.height - 1) : luma(image, image.width - 1, i)) < 96;
+    return darkCount * 10 >= length * 9;
+}
+
+} // namespace
+
+Encoded encode(std::u16string_view text)
+{
+    if (text.size() > longestText || !textFits(text))
+        return {{}, Failure::TextTooLong, longestFitting(text)};
+    const Payload payload = payloadOf(text);
+    const int size = static_cast<int>(payload.bytes.size());
+    const Choice choice = *choose(size);
+    const Grid grid{choice.grid, choice.parity, size, payload.compressed};
+
+    std::vector<std::uint8_t> stream;
+    const auto header = headerOf(grid);
+    stream.insert(stream.end(), header.begin(), header.end());
+    const auto headerCheck = reedSolomon::parity(header, headerParity);
+    stream.insert(stream.end(), headerCheck.begin(), headerCheck.end());
+
+    const Layout layout = layoutOf(size, choice.parity);
+    std::vector<std::vector<std::uint8_t>> blocks;
+    int offset = 0;
+    for (int length : layout.lengths) {
+        const int data = length - choice.parity;
+        std::vector<std::uint8_t> block(payload.bytes.begin() + offset,
+                                        payload.bytes.begin() + offset + data);
+        const auto check = reedSolomon::parity(block, choice.parity);
+        block.insert(block.end(), check.begin(), check.end());
+        blocks.push_back(std::move(block));
+        offset += data;
+    }
+    const std::size_t start = stream.size();
+    stream.resize(start + std::size_t(bytesFor(size, choice.parity) - headerBytes));
+    interleave(layout, [&](int k, int b, int j) {
+        stream[start + std::size_t(k)] = blocks[std::size_t(b)][std::size_t(j)];
+    });
+
+    const int g = choice.grid, m = choice.module, inner = g - 2;
+    const std::vector<bool> bits = bitsOf(stream, dataModules(g));
+    Picture image(g * m, g * m);
+    auto fill = [&](int column, int row, bool isDark) {
+        for (int y = row * m; y < (row + 1) * m; ++y)
+            for (int x = column * m; x < (column + 1) * m; ++x) {
+                std::uint8_t *p =
+                    &image.rgb[(std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 3];
+                p[0] = p[1] = p[2] = isDark ? dark : light;
+            }
+    };
+    for (int i = 0; i < g; ++i) {
+        fill(i, 0, i % 2 == 0);
+        fill(0, i, i % 2 == 0);
+        fill(i, g - 1, true);
+        fill(g - 1, i, true);
+    }
+    for (int i = 0; i < dataModules(g); ++i)
+        fill(1 + i % inner, 1 + i / inner, bits[std::size_t(i)]);
+    return {std::move(image), Failure::None, text.size()};
+}
+
+Detected detect(const Picture &image)
+{
+    if (image.isNull() || image.width < smallestGrid || image.height < smallestGrid ||
+        image.rgb.size() != image.pixelCount() * 3)
+        return {};
+    if (!darkEdge(image, true) || !darkEdge(image, false))
+        return {};
+    const int across = runs(image, true), down = runs(image, false);
+    Failure failure = Failure::NotRobust;
+    // A run lost or split in the timing costs a retry, not the picture.
+    for (int count : {across, down})
+        for (int delta : {0, -2, 2, -1, 1, -4, 4}) {
+            const int grid = count + delta;
+            if (grid % 2 == 0 || grid < smallestGrid || grid > largestGrid || grid > image.width ||
+                grid > image.height)
+                continue;
+            if (std::optional<Grid> found = headerAt(image, grid, failure))
+                return {found, Failure::None};
+        }
+    return {std::nullopt, failure};
+}
+
+Decoded decode(const Picture &image)
+{
+    const Detected detected = detect(image);
+    if (!detected.grid)
+        return {{}, detected.failure};
+    return decode(image, *detected.grid);
+}
+
+Decoded decode(const Picture &image, const Grid &grid)
+{
+    if (grid.modules < smallestGrid || grid.modules > largestGrid || grid.modules > image.width ||
+        grid.modules > image.height || grid.parity < 2 || grid.parity > mostParity ||
+        grid.payload < 1 || !fits(grid.payload, grid.parity, grid.modules) ||
+        image.rgb.size() != image.pixelCount() * 3)
+        return {{}, Failure::Damaged};
+    const int total = bytesFor(grid.payload, grid.parity);
+    const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total);
+    const Layout layout = layoutOf(grid.payload, grid.parity);
+    std::vector<std::vector<std::uint8_t>> blocks;
+    for (int length : layout.lengths)
+        blocks.emplace_back(std::size_t(length));
+    interleave(layout, [&](int k, int b, int j) {
+        blocks[std::size_t(b)][std::size_t(j)] = stream[std::size_t(headerBytes + k)];
+    });
+    std::vector<std::uint8_t> payload;
+    for (auto &block : blocks) {
+        if (!reedSolomon::correct(block, grid.parity))
+            return {{}, Failure::Damaged};
+        payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
+    }
+    if (grid.compressed) {
+        const unsigned long long claimed = ZSTD_getFrameContentSize(payload.data(), payload.size());
+        if (claimed == ZSTD_CONTENTSIZE_ERROR || claimed == ZSTD_CONTENTSIZE_UNKNOWN ||
+            claimed > longestUtf8)
+            return {{}, Failure::Damaged};
+        std::vector<std::uint8_t> text(std::size_t(claimed) + 1);
+        const std::size_t size =
+            ZSTD_decompress(text.data(), text.size(), payload.data(), payload.size());
+        if (ZSTD_isError(size) || size != claimed)
+            return {{}, Failure::Damaged};
+        text.resize(size);
+        payload = std::move(text);
+    }
+    std::optional<std::u16string> text = utf8::decode(payload);
+    if (!text || text->size() > longestText)
+        return {{}, Failure::Damaged};
+    return {std::move(*text), Failure::None};
+}
+
+} // namespace veltrin::robustPicture

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "picture.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The robust picture: the text as zstd-compressed UTF-8, under Reed-Solomon,
+// drawn in black and white modules of several pixels behind timing edges, so
+// it survives JPEG, 4:2:0 chroma and scaling. docs/robust-picture.md has the
+// layout.
+namespace veltrin::robustPicture {
+
+constexpr int version = 1;
+constexpr int longestSide = 1280;
+constexpr std::size_t longestText = 12000; // UTF-16 units, as the text box
+
+enum class Failure {
+    None,
+    NotRobust, // no timing edges, or no header that decodes behind them
+    NewerVersion,
+    Damaged, // more wrong modules than the correction mends, or bytes the format forbids
+    TextTooLong,
+};
+
+struct Encoded
+{
+    Picture image; // null on failure
+    Failure failure = Failure::None;
+    std::size_t fits = 0; // with TextTooLong: the longest prefix, in UTF-16 units, that fits
+};
+Encoded encode(std::u16string_view text);
+
+// Where a picture's grid lies; found by the detector, used by the decoder.
+struct Grid
+{
+    int modules = 0; // per side, the timing edges included
+    int parity = 0;  // Reed-Solomon bytes per block
+    int payload = 0; // bytes before correction
+    bool compressed = false;
+};
+
+struct Detected
+{
+    std::optional<Grid> grid; // none: not a robust picture
+    Failure failure = Failure::NotRobust;
+};
+// Cheap: reads the edges and the header only.
+Detected detect(const Picture &image);
+
+struct Decoded
+{
+    std::u16string text;
+    Failure failure = Failure::None;
+};
+Decoded decode(const Picture &image);
+Decoded decode(const Picture &image, const Grid &grid);
+
+} // namespace veltrin::robustPicture
