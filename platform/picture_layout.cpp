@@ -210,12 +210,14 @@ std::optional<Png> measurePng(const QByteArray &file)
     Png png;
     bool rgb16 = false;
     bool pixelsBegun = false;
-    for (std::uint64_t pos = 8; pos + 12 <= n;) {
-        const std::uint64_t length = be32(pos);
-        if (length > n - pos - 12) {
+    // Any bytes after the last whole chunk begin a chunk cut short: libpng
+    // allocates the length a complete header claims before it reads the data.
+    for (std::uint64_t pos = 8; pos < n;) {
+        if (n - pos < 12 || be32(pos) > n - pos - 12) {
             png.chunksInside = false;
             break;
         }
+        const std::uint64_t length = be32(pos);
         const QByteArray type = file.sliced(static_cast<qsizetype>(pos) + 4, 4);
         const std::uint64_t data = pos + 8;
         if (type == "IHDR" && length >= 13)

@@ -484,6 +484,23 @@ TEST(PictureLayout, TiffCompressionOfTheFirstImageInEitherByteOrder)
     EXPECT_FALSE(layout::tiffCompression(QByteArrayLiteral("II*\0\xff\xff\xff\xff")).has_value());
 }
 
+TEST(PictureLayout, APngChunkCutAnywhereIsNotInside)
+{
+    // The signature and a 4 x 2 RGB header, then a text chunk claiming 1.6 GB.
+    const QByteArray head = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000040000000208"
+                                                "02000000f0caea34");
+    const QByteArray text = QByteArray::fromHex("61000000695458740000");
+    ASSERT_TRUE(layout::measurePng(head).has_value());
+    EXPECT_TRUE(layout::measurePng(head)->chunksInside);
+    for (const int kept : {1, 4, 8, 10}) {
+        const auto png = layout::measurePng(head + text.left(kept));
+        ASSERT_TRUE(png.has_value()) << kept;
+        EXPECT_FALSE(png->chunksInside) << kept;
+    }
+    EXPECT_EQ(QtPictureLoader().loadBytes(head + text.left(8), QStringLiteral("png")).errorNumber,
+              481);
+}
+
 TEST(PictureLoader, ReadsNoFurtherThanTheAllocationLimitWhateverTheSizeSays)
 {
     // A file under /proc has size 0 and goes on for hundreds of gigabytes.
