@@ -26,11 +26,19 @@ struct Recognition
     protectedPicture::HeaderRead header;     // a protected picture's header as read
     std::optional<robustPicture::Grid> grid; // a robust picture's, as the detector found it
 
+    // A robust picture that carries a protected one: its header is read once
+    // the robust decoder has the bytes.
+    bool sealed() const
+    {
+        return kind == PictureKind::Robust && grid &&
+               grid->packing == robustPicture::Packing::Sealed;
+    }
+
     // Failure::None when the picture may be opened with `password`.
     protectedPicture::Failure refusal(std::u16string_view password) const
     {
         using protectedPicture::Failure;
-        if (kind != PictureKind::Protected || header.failure != Failure::None)
+        if (!sealed() && (kind != PictureKind::Protected || header.failure != Failure::None))
             return header.failure;
         return password.empty() ? Failure::NeedsPassword : Failure::None;
     }

@@ -203,6 +203,25 @@ Sealed sealPadded(std::span<const unsigned char> padded, std::u16string_view pas
     return {std::move(image), Failure::None};
 }
 
+std::vector<unsigned char> streamOf(const Picture &image)
+{
+    const HeaderRead read = readHeader(image);
+    if (read.failure != Failure::None)
+        return {};
+    const auto end = image.rgb.begin() + headerBytes + std::int64_t(read.header.sealedBytes);
+    return {image.rgb.begin(), end};
+}
+
+Picture pictureOf(std::span<const unsigned char> stream)
+{
+    if (stream.empty() || stream.size() > std::size_t(longestStream))
+        return {};
+    const Size size = pictureSize(std::int64_t(stream.size()));
+    Picture image(size.width, size.height);
+    std::copy(stream.begin(), stream.end(), image.rgb.begin());
+    return image;
+}
+
 Opened open(const Picture &image, std::u16string_view password, const KdfCost &bound)
 {
     const HeaderRead read = readHeader(image, bound);

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veltrin {
 
@@ -94,6 +95,13 @@ struct Opened
 // calls it; anything else that writes the format may seal other bytes.
 Sealed sealPadded(std::span<const unsigned char> padded, std::u16string_view password,
                   RandomBytes &random, const KdfCost &cost = defaultCost);
+
+// The format's bytes, signature to the end of the seal, of a picture that
+// readHeader accepts under defaultCost; empty for any other.
+std::vector<unsigned char> streamOf(const Picture &image);
+// The picture whose bytes `stream` begins, the rest blank, as sealPadded draws it.
+Picture pictureOf(std::span<const unsigned char> stream);
+constexpr int longestStream = headerBytes + longestPadded + tagBytes;
 
 // Refuses a picture that claims more than `bound` before any hashing.
 Opened open(const Picture &image, std::u16string_view password, const KdfCost &bound = defaultCost);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "robust_picture.h"
 
+#include "protected_picture.h"
 #include "reed_solomon.h"
 #include "utf8.h"
 
@@ -116,7 +117,7 @@ std::array<std::uint8_t, headerData> headerOf(const Grid &grid)
     return {0x56,
             0x52,
             static_cast<std::uint8_t>(version),
-            static_cast<std::uint8_t>(grid.compressed ? 1 : 0),
+            static_cast<std::uint8_t>(grid.packing),
             static_cast<std::uint8_t>(grid.payload >> 16),
             static_cast<std::uint8_t>(grid.payload >> 8),
             static_cast<std::uint8_t>(grid.payload),
@@ -128,19 +129,19 @@ std::array<std::uint8_t, headerData> headerOf(const Grid &grid)
 struct Payload
 {
     std::vector<std::uint8_t> bytes;
-    bool compressed = false;
+    Packing packing = Packing::Plain;
 };
 
 Payload payloadOf(std::u16string_view text)
 {
     const std::string utf8 = utf8::encode(text);
-    Payload payload{{utf8.begin(), utf8.end()}, false};
+    Payload payload{{utf8.begin(), utf8.end()}, Packing::Plain};
     std::vector<std::uint8_t> packed(ZSTD_compressBound(utf8.size()));
     const std::size_t size =
         ZSTD_compress(packed.data(), packed.size(), utf8.data(), utf8.size(), 19);
     if (!ZSTD_isError(size) && size < utf8.size()) {
         packed.resize(size);
-        payload = {std::move(packed), true};
+        payload = {std::move(packed), Packing::Zstd};
     }
     return payload;
 }
@@ -283,12 +284,13 @@ std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
         return std::nullopt;
     }
     Grid found;
-    found.compressed = header[3] == 1;
+    found.packing = static_cast<Packing>(header[3]);
     found.payload = header[4] << 16 | header[5] << 8 | header[6];
     found.parity = header[7];
     found.modules = header[8] << 8 | header[9];
-    if (found.modules != grid || header[3] > 1 || found.parity < 2 || found.parity > mostParity ||
-        found.parity % 2 || found.payload < 1 || !fits(found.payload, found.parity, grid)) {
+    if (found.modules != grid || header[3] > std::uint8_t(Packing::Sealed) || found.parity < 2 ||
+        found.parity > mostParity || found.parity % 2 || found.payload < 1 ||
+        !fits(found.payload, found.parity, grid)) {
         failure = Failure::Damaged;
         return std::nullopt;
     }
@@ -329,16 +331,10 @@ bool darkEdge(const Picture &image, bool bottom)
     return darkCount * 10 >= length * 9;
 }
 
-} // namespace
-
-Encoded encode(std::u16string_view text)
+Picture drawn(const Payload &payload, const Choice &choice)
 {
-    if (text.size() > longestText || !textFits(text))
-        return {{}, Failure::TextTooLong, longestFitting(text)};
-    const Payload payload = payloadOf(text);
     const int size = static_cast<int>(payload.bytes.size());
-    const Choice choice = *choose(size);
-    const Grid grid{choice.grid, choice.parity, size, payload.compressed};
+    const Grid grid{choice.grid, choice.parity, size, payload.packing};
 
     std::vector<std::uint8_t> stream;
     const auto header = headerOf(grid);
@@ -383,7 +379,27 @@ Encoded encode(std::u16string_view text)
     }
     for (int i = 0; i < dataModules(g); ++i)
         fill(1 + i % inner, 1 + i / inner, bits[std::size_t(i)]);
-    return {std::move(image), Failure::None, text.size()};
+    return image;
+}
+
+} // namespace
+
+Encoded encode(std::u16string_view text)
+{
+    if (text.size() > longestText || !textFits(text))
+        return {{}, Failure::TextTooLong, longestFitting(text)};
+    const Payload payload = payloadOf(text);
+    return {drawn(payload, *choose(static_cast<int>(payload.bytes.size()))), Failure::None,
+            text.size()};
+}
+
+Encoded encodeSealed(const Picture &sealed)
+{
+    Payload payload{protectedPicture::streamOf(sealed), Packing::Sealed};
+    const std::optional<Choice> choice = choose(static_cast<int>(payload.bytes.size()));
+    if (payload.bytes.empty() || !choice)
+        return {{}, Failure::TextTooLong, 0};
+    return {drawn(payload, *choice), Failure::None, 0};
 }
 
 Detected detect(const Picture &image)
@@ -412,7 +428,7 @@ Decoded decode(const Picture &image)
 {
     const Detected detected = detect(image);
     if (!detected.grid)
-        return {{}, detected.failure};
+        return {{}, {}, detected.failure};
     return decode(image, *detected.grid);
 }
 
@@ -422,7 +438,7 @@ Decoded decode(const Picture &image, const Grid &grid)
         grid.modules > image.height || grid.parity < 2 || grid.parity > mostParity ||
         grid.payload < 1 || !fits(grid.payload, grid.parity, grid.modules) ||
         image.rgb.size() != image.pixelCount() * 3)
-        return {{}, Failure::Damaged};
+        return {{}, {}, Failure::Damaged};
     const int total = bytesFor(grid.payload, grid.parity);
     const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total);
     const Layout layout = layoutOf(grid.payload, grid.parity);
@@ -435,26 +451,33 @@ Decoded decode(const Picture &image, const Grid &grid)
     std::vector<std::uint8_t> payload;
     for (auto &block : blocks) {
         if (!reedSolomon::correct(block, grid.parity))
-            return {{}, Failure::Damaged};
+            return {{}, {}, Failure::Damaged};
         payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
     }
-    if (grid.compressed) {
+    if (grid.packing == Packing::Sealed) {
+        // Opened as any protected picture, which checks its own header.
+        Picture sealed = protectedPicture::pictureOf(payload);
+        if (!protectedPicture::hasSignature(sealed))
+            return {{}, {}, Failure::Damaged};
+        return {{}, std::move(sealed), Failure::None};
+    }
+    if (grid.packing == Packing::Zstd) {
         const unsigned long long claimed = ZSTD_getFrameContentSize(payload.data(), payload.size());
         if (claimed == ZSTD_CONTENTSIZE_ERROR || claimed == ZSTD_CONTENTSIZE_UNKNOWN ||
             claimed > longestUtf8)
-            return {{}, Failure::Damaged};
+            return {{}, {}, Failure::Damaged};
         std::vector<std::uint8_t> text(std::size_t(claimed) + 1);
         const std::size_t size =
             ZSTD_decompress(text.data(), text.size(), payload.data(), payload.size());
         if (ZSTD_isError(size) || size != claimed)
-            return {{}, Failure::Damaged};
+            return {{}, {}, Failure::Damaged};
         text.resize(size);
         payload = std::move(text);
     }
     std::optional<std::u16string> text = utf8::decode(payload);
     if (!text || text->size() > longestText)
-        return {{}, Failure::Damaged};
-    return {std::move(*text), Failure::None};
+        return {{}, {}, Failure::Damaged};
+    return {std::move(*text), {}, Failure::None};
 }
 
 } // namespace veltrin::robustPicture

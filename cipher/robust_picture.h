@@ -4,14 +4,15 @@
 #include "picture.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The robust picture: the text as zstd-compressed UTF-8, under Reed-Solomon,
-// drawn in black and white modules of several pixels behind timing edges, so
-// it survives JPEG, 4:2:0 chroma and scaling. docs/robust-picture.md has the
-// layout.
+// The robust picture: the text as zstd-compressed UTF-8, or a protected
+// picture's sealed bytes, under Reed-Solomon, drawn in black and white modules
+// of several pixels behind timing edges, so it survives JPEG, 4:2:0 chroma and
+// scaling. docs/robust-picture.md has the layout.
 namespace veltrin::robustPicture {
 
 constexpr int version = 1;
@@ -33,6 +34,16 @@ struct Encoded
     std::size_t fits = 0; // with TextTooLong: the longest prefix, in UTF-16 units, that fits
 };
 Encoded encode(std::u16string_view text);
+// Carries a picture that protectedPicture::seal made, byte for byte; its
+// text is never packed, so the seal's length tells no more than it does there.
+Encoded encodeSealed(const Picture &sealed);
+
+// What the payload is.
+enum class Packing : std::uint8_t {
+    Plain = 0,  // UTF-8
+    Zstd = 1,   // a zstd frame of the UTF-8
+    Sealed = 2, // a protected picture's bytes
+};
 
 // Where a picture's grid lies; found by the detector, used by the decoder.
 struct Grid
@@ -40,7 +51,7 @@ struct Grid
     int modules = 0; // per side, the timing edges included
     int parity = 0;  // Reed-Solomon bytes per block
     int payload = 0; // bytes before correction
-    bool compressed = false;
+    Packing packing = Packing::Plain;
 };
 
 struct Detected
@@ -54,6 +65,7 @@ Detected detect(const Picture &image);
 struct Decoded
 {
     std::u16string text;
+    Picture sealed; // with Packing::Sealed: the protected picture, to open with the password
     Failure failure = Failure::None;
 };
 Decoded decode(const Picture &image);

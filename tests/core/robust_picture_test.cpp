@@ -97,6 +97,31 @@ INSTANTIATE_TEST_SUITE_P(Shares, RobustPictureDamage,
                          ::testing::Values(Damage{500, 0.01, true}, Damage{12000, 0.005, true},
                                            Damage{12000, 0.10, false}, Damage{500, 0.30, false}));
 
+TEST(RobustPicture, CarriesAProtectedPictureThatOpensOnlyWithItsPassword)
+{
+    constexpr protectedPicture::KdfCost cheap{1, 8 * 1024};
+    SequenceRandomBytes random;
+    for (const std::u16string &text : {std::u16string(u"短"), hanText(12000, 3)}) {
+        const Picture sealed = protectedPicture::seal(text, u"pw1", random, cheap).image;
+        const Encoded encoded = encodeSealed(sealed);
+        ASSERT_EQ(encoded.failure, Failure::None) << text.size();
+        const Recognition kind = recognise(encoded.image);
+        ASSERT_TRUE(kind.sealed());
+        EXPECT_EQ(kind.refusal(u""), protectedPicture::Failure::NeedsPassword);
+        EXPECT_EQ(kind.refusal(u"any"), protectedPicture::Failure::None);
+        // Damage within the parity gives back the very seal.
+        const Decoded decoded = decode(damaged(encoded.image, 0.004, 1));
+        ASSERT_EQ(decoded.failure, Failure::None) << text.size();
+        EXPECT_TRUE(decoded.text.empty());
+        EXPECT_EQ(decoded.sealed.rgb, sealed.rgb);
+        EXPECT_TRUE(protectedPicture::open(decoded.sealed, u"pw1", cheap).text == text);
+        EXPECT_EQ(protectedPicture::open(decoded.sealed, u"pw2", cheap).failure,
+                  protectedPicture::Failure::NotAuthentic);
+    }
+    // Only what seal() made: a classic or cut picture is not carried.
+    EXPECT_EQ(encodeSealed(Picture(3, 1)).failure, Failure::TextTooLong);
+}
+
 TEST(RobustPicture, RefusesTooLongWithTheMostThatFits)
 {
     struct Case
