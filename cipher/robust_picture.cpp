@@ -139,7 +139,8 @@ Payload payloadOf(std::u16string_view text)
     std::vector<std::uint8_t> packed(ZSTD_compressBound(utf8.size()));
     const std::size_t size =
         ZSTD_compress(packed.data(), packed.size(), utf8.data(), utf8.size(), 19);
-    if (!ZSTD_isError(size) && size < utf8.size()) {
+    // An empty text still needs a payload byte: its frame says the length is 0.
+    if (!ZSTD_isError(size) && (size < utf8.size() || utf8.empty())) {
         packed.resize(size);
         payload = {std::move(packed), Packing::Zstd};
     }

@@ -89,6 +89,24 @@ QString nothingDecryptedText(const ErrorSituation &situation)
     return decryptAdvice(0, situation);
 }
 
+QString robustFailureText(robustPicture::Failure failure, std::size_t fits)
+{
+    using robustPicture::Failure;
+    switch (failure) {
+    case Failure::NewerVersion:
+        return u"这张经得起转发的图片是更新版本的 Veltrin 做的，这个版本读不了。请更新 Veltrin。"_s;
+    case Failure::TextTooLong:
+        return u"文字太长，经得起转发的图片放不下。最多能放前 %1 个字符。"_s.arg(fits);
+    case Failure::None:
+        return {};
+    case Failure::NotRobust:
+    case Failure::Damaged:
+        break;
+    }
+    return u"这张经得起转发的图片损坏得太厉害（压缩、缩小或裁剪得太多），读不出文字。"
+           "请让对方发送原图再试。"_s;
+}
+
 QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation)
 {
     using protectedPicture::Failure;

@@ -4,10 +4,13 @@
 #include "password_strength.h"
 #include "picture_io.h"
 #include "protected_picture.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <cstddef>
 
 namespace veltrin {
 
@@ -35,6 +38,10 @@ QString nothingDecryptedText(const ErrorSituation &situation);
 
 // Why a protected picture was not made (an empty situation) or not decrypted.
 QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation);
+
+// Why a robust picture was not made or not read; `fits` is the most that
+// fits of a text too long.
+QString robustFailureText(robustPicture::Failure failure, std::size_t fits = 0);
 
 // Whether to seal with a weak password anyway, with the time an attacker
 // needs to find it.

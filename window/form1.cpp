@@ -161,6 +161,7 @@ void Form1::createControls()
     Label2[0] = place(new Label(u"加密"_s, this), element(u"Label2", 0), {240, 240, 960, 495, 16});
     // In the free space of the left column, after every other control in tab order.
     Check1 = place(new CheckBox(u"保护文字"_s, this), u"Check1"_s, {240, 1320, 900, 450, 29});
+    Check2 = place(new CheckBox(u"经得起转发"_s, this), u"Check2"_s, {240, 1830, 900, 750, 30});
 
     for (Label *tab : Label2) {
         tab->setFont(tabFont());
@@ -219,6 +220,10 @@ void Form1::describeControls()
         "没有密码谁也读不出来；弱密码（常见的单词、键盘上相连的键、日期、太短的密码）"
         "很快就能被试出来，保护不了文字，所以“加密”前会先问你。"
         "忘了密码就无法找回。没有这项功能的 Veltrin 版本打不开这样的图片。"_s);
+    Check2->setToolTip(
+        u"勾选后，图片由黑白方块组成，经得起聊天软件、网页和手机的压缩（JPEG）、缩小和转发，"
+        "最多能放 12000 个字符；图片更大（每边最多 1280 像素），文字越短方块越大、越经得起缩小。"
+        "和“保护文字”一起勾选时，文字先用密码加密。"_s);
 }
 
 void Form1::addPictureActions()
@@ -395,7 +400,10 @@ void Form1::reportOpened(const QString &path, const PictureLoad &load)
 
 void Form1::tookPicture4(const PictureLoad &load, const QString &subject)
 {
-    picture4LossyFormat_ = load.picture->lossy ? load.picture->format : QByteArray();
+    // A robust picture is made for lossy channels: its text survives them.
+    const bool lossy =
+        load.picture->lossy && recognise(Picture4->surface().pixels()).kind != PictureKind::Robust;
+    picture4LossyFormat_ = lossy ? load.picture->format : QByteArray();
     QStringList warnings;
     if (load.picture->incomplete)
         warnings << incompletePictureText(subject);
@@ -443,6 +451,7 @@ void Form1::Label2_Click(std::int16_t Index)
     (encrypt ? Frame1[0] : Frame2[0])->setVisible(true);
     Label6->setVisible(encrypt);
     Check1->setVisible(encrypt);
+    Check2->setVisible(encrypt);
     Label2[0]->setBorderStyle(encrypt ? 1 : 0);
     Label2[1]->setBorderStyle(encrypt ? 0 : 1);
 }
@@ -478,6 +487,11 @@ void Form1::Command1_Click()
 {
     if (Check1->isChecked()) {
         encryptProtected();
+        return;
+    }
+    if (Check2->isChecked()) {
+        if (const std::u16string text = toU16(Text1->Text()); !text.empty())
+            showRobust(robustPicture::encode(text));
         return;
     }
     Encryptor encryptor(m_, services_.random, services_.codePage);
@@ -518,7 +532,7 @@ void Form1::encryptProtected()
             return;
     }
     protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
-    if (!password.empty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1}, [&] {
+    if (!password.empty() && !deriveWhileBusy({Frame1[0], Label2[1], Check1, Check2}, [&] {
             sealed = protectedPicture::seal(text, password, services_.randomBytes);
         }))
         return;
@@ -527,7 +541,35 @@ void Form1::encryptProtected()
                                 MessageBox::Exclamation);
         return;
     }
-    protectedPicture::show(sealed.image, Picture1->surface(), Picture5->surface());
+    if (Check2->isChecked())
+        showRobust(robustPicture::encodeSealed(sealed.image));
+    else
+        protectedPicture::show(sealed.image, Picture1->surface(), Picture5->surface());
+}
+
+void Form1::showRobust(const robustPicture::Encoded &encoded)
+{
+    if (encoded.failure != robustPicture::Failure::None) {
+        services_.messages.show(robustFailureText(encoded.failure, encoded.fits), windowTitle(),
+                                MessageBox::Exclamation);
+        return;
+    }
+    // Shown and saved as the sealed kind is: the picture at its size.
+    protectedPicture::show(encoded.image, Picture1->surface(), Picture5->surface());
+}
+
+bool Form1::decryptRobust(const Picture &picture, const Recognition &kind, Attempt attempt)
+{
+    const robustPicture::Decoded decoded = robustPicture::decode(picture, *kind.grid);
+    if (decoded.failure != robustPicture::Failure::None) {
+        services_.messages.show(robustFailureText(decoded.failure), windowTitle(),
+                                MessageBox::Exclamation);
+        return false;
+    }
+    if (!decoded.sealed.isNull())
+        return decryptProtected(decoded.sealed, recognise(decoded.sealed), attempt);
+    Text2->setText(fromU16(decoded.text));
+    return true;
 }
 
 bool Form1::decryptProtected(const Picture &picture, const Recognition &kind, Attempt attempt)
@@ -574,8 +616,11 @@ bool Form1::decryptFrom(const MemorySurface &source, Attempt attempt)
 {
     // The picture's own signature tells the kind, whatever the password.
     const Picture &picture = source.pixels();
-    if (const Recognition kind = recognise(picture); kind.kind == PictureKind::Protected)
+    const Recognition kind = recognise(picture);
+    if (kind.kind == PictureKind::Protected)
         return decryptProtected(picture, kind, attempt);
+    if (kind.kind == PictureKind::Robust)
+        return decryptRobust(picture, kind, attempt);
     bool nothing = false;
     Decryptor decryptor(m_, services_.codePage);
     decryptor.run({toU16(Text4->Text()), source,

@@ -96,6 +96,9 @@ private:
     // Encrypt and decrypt when the picture is, or is to be, protected.
     void encryptProtected();
     bool decryptProtected(const Picture &picture, const Recognition &kind, Attempt attempt);
+    // The robust kind, made to be sent: it survives lossy formats and scaling.
+    void showRobust(const robustPicture::Encoded &encoded);
+    bool decryptRobust(const Picture &picture, const Recognition &kind, Attempt attempt);
     // Runs the key derivation off the window's thread and tells the user what
     // the wait held back; false when it could not start, which was told.
     bool deriveWhileBusy(std::initializer_list<QWidget *> disabled,
@@ -145,6 +148,7 @@ private:
     Label *Label6 = nullptr;
     Shape *Shape1 = nullptr;
     CheckBox *Check1 = nullptr;
+    CheckBox *Check2 = nullptr;
 };
 
 } // namespace veltrin

@@ -27,6 +27,7 @@ std::u16string hanText(std::size_t length, unsigned seed)
 TEST(RobustPicture, TextsComeBackExactly)
 {
     const std::u16string texts[] = {
+        u"",
         u"a",
         u"加密解密，你好",
         u"😀 and ☃ and 𠀀",

@@ -50,6 +50,7 @@ const ControlPlace layout[] = {
     {u"Label2(1)", u"Form1", 240, 720, 900, 435, 17, true},
     {u"Label2(0)", u"Form1", 240, 240, 960, 495, 16, true},
     {u"Check1", u"Form1", 240, 1320, 900, 450, 29, false},
+    {u"Check2", u"Form1", 240, 1830, 900, 750, 30, false},
 };
 
 class Form1Layout : public Form1Test, public ::testing::WithParamInterface<ControlPlace>

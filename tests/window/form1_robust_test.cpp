@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "form1_fixture.h"
+
+#include "picture_kind.h"
+#include "qt_adapters.h"
+
+#include <QCheckBox>
+#include <QImageWriter>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrin::testing {
+namespace {
+
+const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
+
+class Form1Robust : public Form1Files
+{
+protected:
+    QCheckBox *check(int n) const { return control<QCheckBox>(u"Check%1"_s.arg(n)); }
+    void encryptRobust(const QString &text, const QString &password, bool seal)
+    {
+        clickTab(0);
+        check(1)->setChecked(seal);
+        check(2)->setChecked(true);
+        encrypt(text, password);
+    }
+    QString decryptDrawn(const QString &password)
+    {
+        clickTab(1);
+        text4()->setText(password);
+        click(u"Command2"_s);
+        return text2()->Text();
+    }
+    QString lastMessage() const
+    {
+        return messages.shown.empty() ? QString() : messages.shown.back().text;
+    }
+    // What a chat program sends on: the saved picture as a JPEG.
+    QString asJpeg(const QString &png, int quality)
+    {
+        const QString jpeg = path(QFileInfo(png).completeBaseName() + u".jpg"_s);
+        QImageWriter writer(jpeg, "jpeg");
+        writer.setQuality(quality);
+        EXPECT_TRUE(writer.write(QImage(png)));
+        return jpeg;
+    }
+};
+
+TEST_F(Form1Robust, Check2StartsUncheckedGoesWithTheEncryptPageAndSaysWhatItHolds)
+{
+    EXPECT_FALSE(check(2)->isChecked());
+    EXPECT_EQ(check(2)->text(), u"经得起转发"_s);
+    EXPECT_TRUE(check(2)->toolTip().contains(u"12000"_s));
+    for (int tab : {1, 0, 1}) {
+        clickTab(tab);
+        EXPECT_EQ(check(2)->isVisible(), tab == 0);
+    }
+}
+
+TEST_F(Form1Robust, PlainAndSealedTextsComeBackFromAJpegOfTheSavedPicture)
+{
+    const struct
+    {
+        QString text;
+        bool seal;
+    } cases[] = {
+        {u"经得起转发的图片，第一行\r\n第二行 😀"_s, false},
+        {QString(3000, u'齄'), false},
+        {u"只有知道密码的人才能读"_s, true},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        messages.shown.clear();
+        encryptRobust(c.text, c.seal ? strong : QString(), c.seal);
+        const Recognition kind = recognise(toPicture(drawn()));
+        ASSERT_EQ(kind.kind, PictureKind::Robust);
+        EXPECT_EQ(kind.sealed(), c.seal);
+        EXPECT_EQ(decryptDrawn(c.seal ? strong : QString()), c.text);
+
+        const QString png = path(u"robust%1.png"_s.arg(n++));
+        save(png, 2);
+        const QString jpeg = asJpeg(png, 50);
+        text2()->setText({});
+        EXPECT_EQ(openAndDecrypt(jpeg, c.seal ? strong : QString()), c.text);
+        // Made for lossy channels: no warning that the JPEG lost the text.
+        EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
+        if (c.seal) {
+            EXPECT_TRUE(openAndDecrypt(jpeg, u"wrong1234"_s).isEmpty() || !lastMessage().isEmpty());
+            EXPECT_TRUE(lastMessage().contains(u"密码不对"_s)) << lastMessage().toStdString();
+            text2()->setText({});
+            EXPECT_TRUE(openAndDecrypt(jpeg, {}).isEmpty());
+            EXPECT_TRUE(lastMessage().contains(u"要有密码才能解开"_s));
+        }
+    }
+}
+
+TEST_F(Form1Robust, APictureDamagedBeyondRepairIsToldNotShown)
+{
+    encryptRobust(u"就要损坏了"_s, {}, false);
+    // A third of the modules after the header's rows flipped: still found, not mended.
+    QImage image = drawn().convertToFormat(QImage::Format_RGB32);
+    const Recognition kind = recognise(toPicture(image));
+    ASSERT_TRUE(kind.grid);
+    const int module = image.width() / kind.grid->modules;
+    for (int y = 3 * module; y < image.height() - module; ++y)
+        for (int x = module; x < image.width() - module; ++x)
+            if ((x / module + y / module) % 3 == 0)
+                image.setPixel(x, y, image.pixel(x, y) ^ 0xFFFFFF);
+    const QString png = path(u"damaged.png"_s);
+    ASSERT_TRUE(image.save(png));
+    text2()->setText(u"before"_s);
+    messages.shown.clear();
+    openAndDecrypt(png, {});
+    EXPECT_TRUE(lastMessage().contains(u"损坏得太厉害"_s)) << lastMessage().toStdString();
+    EXPECT_EQ(text2()->Text(), u"before"_s);
+}
+
+TEST_F(Form1Robust, Check2IsDisabledWhileTheKeyIsDerived)
+{
+    bool disabled = false;
+    QTimer::singleShot(30, form.get(), [&] { disabled = !check(2)->isEnabled(); });
+    encryptRobust(u"busy"_s, strong, true);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(check(2)->isEnabled());
+}
+
+} // namespace
+} // namespace veltrin::testing
