@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core_fakes.h"
 #include "qt_adapters.h"
 #include "robust_picture.h"
 
@@ -12,17 +13,6 @@
 
 namespace veltrin::testing {
 namespace {
-
-// Random Han characters: zstd cannot pack them, so these are the smallest
-// modules a text of that length gets.
-std::u16string hanText(std::size_t length, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::u16string text(length, u' ');
-    for (auto &ch : text)
-        ch = static_cast<char16_t>(0x4E00 + random() % 0x5000);
-    return text;
-}
 
 QImage resaved(const QImage &image, const char *format, int quality)
 {

@@ -14,16 +14,6 @@ namespace {
 
 using namespace robustPicture;
 
-// Han characters drawn at random: the worst case for the compressor.
-std::u16string hanText(std::size_t length, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::u16string text(length, u' ');
-    for (auto &ch : text)
-        ch = static_cast<char16_t>(0x4E00 + random() % 0x5000);
-    return text;
-}
-
 TEST(RobustPicture, TextsComeBackExactly)
 {
     const std::u16string texts[] = {

@@ -3,9 +3,12 @@
 
 #include "random_source.h"
 
+#include <cstddef>
 #include <deque>
 #include <initializer_list>
+#include <random>
 #include <span>
+#include <string>
 
 namespace veltrin::testing {
 
@@ -38,5 +41,16 @@ public:
     }
     unsigned char next = 0;
 };
+
+// Han characters drawn at random: zstd cannot pack them, so they are the
+// worst case for the robust picture's room.
+inline std::u16string hanText(std::size_t length, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::u16string text(length, u' ');
+    for (auto &ch : text)
+        ch = static_cast<char16_t>(0x4E00 + random() % 0x5000);
+    return text;
+}
 
 } // namespace veltrin::testing

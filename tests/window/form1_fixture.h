@@ -141,6 +141,18 @@ protected:
         return control<PictureBox>(QStringLiteral("Picture5"))->surface().qImage();
     }
     bool onDecryptPage() const { return control(QStringLiteral("Frame2(0)"))->isVisible(); }
+    // Decrypts the picture that Encrypt drew, with `password` typed.
+    QString decryptDrawn(const QString &password)
+    {
+        clickTab(1);
+        text4()->setText(password);
+        click(QStringLiteral("Command2"));
+        return text2()->Text();
+    }
+    QString lastMessage() const
+    {
+        return messages.shown.empty() ? QString() : messages.shown.back().text;
+    }
 
     QTemporaryDir dir;
 };

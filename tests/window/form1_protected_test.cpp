@@ -32,17 +32,6 @@ protected:
         check1()->setChecked(true);
         encrypt(text, password);
     }
-    QString decryptDrawn(const QString &password)
-    {
-        clickTab(1);
-        text4()->setText(password);
-        click(u"Command2"_s);
-        return text2()->Text();
-    }
-    QString lastMessage() const
-    {
-        return messages.shown.empty() ? QString() : messages.shown.back().text;
-    }
 };
 
 TEST_F(Form1Protected, Check1StartsUncheckedAndGoesWithTheEncryptPage)

@@ -26,17 +26,6 @@ protected:
         check(2)->setChecked(true);
         encrypt(text, password);
     }
-    QString decryptDrawn(const QString &password)
-    {
-        clickTab(1);
-        text4()->setText(password);
-        click(u"Command2"_s);
-        return text2()->Text();
-    }
-    QString lastMessage() const
-    {
-        return messages.shown.empty() ? QString() : messages.shown.back().text;
-    }
     // What a chat program sends on: the saved picture as a JPEG.
     QString asJpeg(const QString &png, int quality)
     {
