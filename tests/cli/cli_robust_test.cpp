@@ -4,7 +4,10 @@
 #include "cli_runner.h"
 
 #include "cipher_fixtures.h"
+#include "qt_adapters.h"
 #include "qt_printers.h"
+#include "reed_solomon.h"
+#include "robust_picture.h"
 
 #include <QFile>
 #include <QImage>
@@ -14,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace veltrin::testing {
@@ -21,6 +27,44 @@ namespace {
 
 const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
 const QByteArray pngSignature("\x89PNG\r\n\x1A\n");
+
+// The picture with its header's version byte set, redrawn as
+// docs/robust-picture.md lays it out: the header's 26 bytes lead the
+// whitened stream, row by row inside the timing edges.
+QImage withVersion(QImage picture, int modules, std::uint8_t version)
+{
+    constexpr int headerBits = 26 * 8;
+    const int module = picture.width() / modules, inner = modules - 2;
+    std::vector<bool> mask(headerBits);
+    std::uint32_t state = 0x56454C54;
+    for (int i = 0; i < headerBits; ++i) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        mask[std::size_t(i)] = state & 1;
+    }
+    const auto corner = [&](int i) {
+        return QPoint((1 + i % inner) * module, (1 + i / inner) * module);
+    };
+    std::vector<std::uint8_t> header(10);
+    for (int i = 0; i < 80; ++i) {
+        const QPoint middle = corner(i) + QPoint(module / 2, module / 2);
+        const bool isDark = qGray(picture.pixel(middle)) < 128;
+        if (isDark != mask[std::size_t(i)])
+            header[std::size_t(i / 8)] |= std::uint8_t(1 << (7 - i % 8));
+    }
+    header[2] = version;
+    const std::vector<std::uint8_t> parity = reedSolomon::parity(header, 16);
+    header.insert(header.end(), parity.begin(), parity.end());
+    for (int i = 0; i < headerBits; ++i) {
+        const bool bit = header[std::size_t(i / 8)] >> (7 - i % 8) & 1;
+        const QRgb colour = bit != mask[std::size_t(i)] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        for (int y = 0; y < module; ++y)
+            for (int x = 0; x < module; ++x)
+                picture.setPixel(corner(i) + QPoint(x, y), colour);
+    }
+    return picture;
+}
 
 class CliRobust : public ::testing::Test
 {
@@ -163,6 +207,51 @@ TEST_F(CliRobust, InfoNamesTheKindItsGridAndTheCarriedHeader)
         EXPECT_TRUE(lines[3].startsWith(u"error correction: "_s)) << lines[3].toStdString();
         EXPECT_EQ(lines.mid(4, c.says.size()), c.says);
         EXPECT_EQ(lines.size(), 4 + c.says.size() + 1); // and the final line break
+    }
+}
+
+TEST_F(CliRobust, ANewerVersionIsToldApart)
+{
+    ASSERT_EQ(encrypt(u"x"_s, {}, u"r.png"_s).status, 0);
+    const QImage made(path(u"r.png"_s));
+    const int modules = robustPicture::detect(toPicture(made)).grid->modules;
+    // The same version redrawn still reads: the redrawing itself breaks nothing.
+    ASSERT_TRUE(withVersion(made, modules, 1).save(path(u"same.png"_s)));
+    ASSERT_TRUE(withVersion(made, modules, 2).save(path(u"newer.png"_s)));
+    const QString newer = u"the robust picture was made by a newer version of Veltrin"_s;
+    struct Case
+    {
+        QStringList arguments;
+        QMap<QString, QString> language;
+        int status;
+        QByteArray out;
+        QString says;
+    };
+    const Case cases[] = {
+        {{u"decrypt"_s, path(u"same.png"_s)}, {}, 0, "x", {}},
+        {{u"decrypt"_s, path(u"newer.png"_s)}, {}, 1, {}, newer},
+        {{u"decrypt"_s, path(u"newer.png"_s)},
+         {{u"LANG"_s, u"zh_CN.UTF-8"_s}},
+         1,
+         {},
+         u"这张经得起转发的图片是更新版本的 Veltrin 做的，这个版本读不了。请更新 Veltrin。"_s},
+        {{u"info"_s, path(u"newer.png"_s)},
+         {},
+         0,
+         u"size: %1 x %1 pixels\nkind: robust (经得起转发)\nopens with this version: no (%2, "
+         u"which this version cannot read; update Veltrin)\n"_s.arg(made.width())
+             .arg(newer)
+             .toUtf8(),
+         {}},
+    };
+    for (const Case &c : cases) {
+        CliOptions options;
+        options.language = c.language;
+        const CliRun run = runCli(c.arguments, options);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_TRUE(c.says.isEmpty() ? run.err.isEmpty() : run.err.contains(c.says))
+            << run.err.toStdString();
     }
 }
 
