@@ -41,8 +41,10 @@ inline constexpr Phrase usageHint{u"%1; run 'veltrin-cli %2 --help'",
                                   u"%1；请运行“veltrin-cli %2 --help”"};
 inline constexpr Phrase missingArgument{u"the argument %1 is missing", u"缺少参数 %1"};
 inline constexpr Phrase extraArgument{u"unexpected argument '%1'", u"多余的参数“%1”"};
-inline constexpr Phrase encryptCommand{u"Turns a text into a cipher picture, a 24-bit BMP or PNG.",
-                                       u"把文字加密成图片（24 位 BMP 或 PNG）。"};
+inline constexpr Phrase encryptCommand{
+    u"Turns a text into a cipher picture, a 24-bit BMP or PNG; with --robust, into one that "
+    u"survives chat programs.",
+    u"把文字加密成图片（24 位 BMP 或 PNG）；加 --robust 时生成经得起转发的图片。"};
 inline constexpr Phrase decryptCommand{u"Turns a cipher picture back into its text.",
                                        u"把加密图片还原成文字。"};
 inline constexpr Phrase infoCommand{u"Shows a picture's size, its kind and its header values.",
