@@ -49,8 +49,8 @@ int decryptProtected(const Picture &picture, const Recognition &kind, const QStr
     return Success;
 }
 
-// A sealed one holds a protected picture, opened as any other: the password
-// is asked for only once the carried picture is known to be whole.
+// A sealed one holds a protected picture, opened as any other; a missing or
+// wrong password is told only once the carried picture is known to be whole.
 int decryptRobust(const Picture &picture, const Recognition &kind, const QString &password,
                   const QString &name, bool crlf)
 {

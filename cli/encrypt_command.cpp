@@ -58,10 +58,9 @@ QImage protectedPictureOf(const QString &text, const QString &password)
     return picture5.qImage();
 }
 
-// Written at its own size: it is the picture, with no surface around it. A
-// text too long to seal is measured before the costly seal, as the plain
-// encoder measures it: a robust picture carries any seal of a text the text
-// box holds.
+// Written at its own size, with no surface around it. A text longer than the
+// text box holds is measured by the plain encoder before any costly seal: the
+// seal of any text the box holds fits, so both say the same.
 QImage robustPictureOf(const QString &text, const QString &password, bool protect)
 {
     const bool sealable = static_cast<std::size_t>(text.size()) <= robustPicture::longestText;
