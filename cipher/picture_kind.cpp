@@ -7,9 +7,13 @@ Recognition recognise(const Picture &picture, const protectedPicture::KdfCost &b
 {
     if (protectedPicture::hasSignature(picture))
         return {PictureKind::Protected, protectedPicture::readHeader(picture, bound), {}};
-    if (robustPicture::Detected robust = robustPicture::detect(picture); robust.grid)
-        return {PictureKind::Robust, {{}, protectedPicture::Failure::None}, robust.grid};
-    return {PictureKind::Classic, {{}, protectedPicture::Failure::None}, {}};
+    const robustPicture::Detected robust = robustPicture::detect(picture);
+    if (robust.grid)
+        return {PictureKind::Robust,
+                {{}, protectedPicture::Failure::None},
+                robust.grid,
+                robust.failure};
+    return {PictureKind::Classic, {{}, protectedPicture::Failure::None}, {}, robust.failure};
 }
 
 } // namespace veltrin

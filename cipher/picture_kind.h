@@ -25,6 +25,9 @@ struct Recognition
     PictureKind kind = PictureKind::Classic;
     protectedPicture::HeaderRead header;     // a protected picture's header as read
     std::optional<robustPicture::Grid> grid; // a robust picture's, as the detector found it
+    // With no grid: NewerVersion or Damaged when a robust header was found
+    // behind timing edges but refused; a reader reports it, not a classic failure.
+    robustPicture::Failure robustFailure = robustPicture::Failure::NotRobust;
 
     // A robust picture that carries a protected one: its header is read once
     // the robust decoder has the bytes.

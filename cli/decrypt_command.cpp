@@ -12,12 +12,20 @@
 #include "picture_surface.h"
 #include "protected_picture.h"
 #include "qt_adapters.h"
+#include "robust_picture.h"
 
 #include <optional>
 
 namespace veltrin::cli {
 
 namespace {
+
+void writeText(QString text, bool crlf)
+{
+    if (!crlf)
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    writeStandardOutput(text.toUtf8());
+}
 
 int decryptProtected(const Picture &picture, const Recognition &kind, const QString &password,
                      const QString &name, bool crlf)
@@ -37,11 +45,28 @@ int decryptProtected(const Picture &picture, const Recognition &kind, const QStr
         printMessage(say(phrase::emptyText));
         return Success;
     }
-    QString text = fromU16(opened.text);
-    if (!crlf)
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    writeStandardOutput(text.toUtf8());
+    writeText(fromU16(opened.text), crlf);
     return Success;
+}
+
+// A sealed one holds a protected picture, opened as any other; a missing or
+// wrong password is told only once the carried picture is known to be whole.
+int decryptRobust(const Picture &picture, const Recognition &kind, const QString &password,
+                  const QString &name, bool crlf)
+{
+    if (!kind.grid)
+        throw CliError(NotDecrypted, describe(kind.robustFailure));
+    const robustPicture::Decoded decoded = robustPicture::decode(picture, *kind.grid);
+    if (decoded.failure != robustPicture::Failure::None)
+        throw CliError(NotDecrypted, describe(decoded.failure));
+    if (!kind.sealed()) {
+        writeText(fromU16(decoded.text), crlf);
+        return Success;
+    }
+    const Recognition carried = recognise(decoded.sealed);
+    if (carried.kind != PictureKind::Protected)
+        throw CliError(NotDecrypted, describe(robustPicture::Failure::Damaged));
+    return decryptProtected(decoded.sealed, carried, password, name, crlf);
 }
 
 } // namespace
@@ -71,12 +96,16 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
     const QString password = password_.read(parser);
 
     PictureSurface picture4(startSize::picture4Width, startSize::picture4Height);
-    picture4.setPicture(openPicture(path).image);
+    const OpenedPicture opened = openPicture(path);
+    picture4.setPicture(opened.image);
     // The picture's own signature tells the kind, whatever the password.
     const Recognition kind = recognise(picture4.pixels());
+    warnIfLossy(path, opened, kind);
+    const bool crlf = parser.isSet(crlf_);
     if (kind.kind == PictureKind::Protected)
-        return decryptProtected(picture4.pixels(), kind, password, inputName(path),
-                                parser.isSet(crlf_));
+        return decryptProtected(picture4.pixels(), kind, password, inputName(path), crlf);
+    if (robustMarked(kind))
+        return decryptRobust(picture4.pixels(), kind, password, inputName(path), crlf);
     CipherMembers members = membersAfterFormLoad();
     std::optional<QString> text;
     Decryptor(members, codePage936())
@@ -89,9 +118,7 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
     // Mostly a wrong password; a script must not take it for an empty text.
     if (members.readLength <= 0)
         throw CliError(NotDecrypted, say(phrase::noText));
-    if (!parser.isSet(crlf_))
-        text->replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    writeStandardOutput(text->toUtf8());
+    writeText(*text, crlf);
     return Success;
 }
 

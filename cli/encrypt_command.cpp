@@ -18,6 +18,7 @@
 #include "protected_picture.h"
 #include "qt_adapters.h"
 #include "random_source.h"
+#include "robust_picture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -39,18 +40,36 @@ QImage classicPicture(const QString &text, const QString &password)
     return picture5.qImage();
 }
 
+Picture sealedPicture(const QString &text, const QString &password)
+{
+    protectedPicture::SystemRandomBytes random;
+    protectedPicture::Sealed sealed = protectedPicture::seal(toU16(text), toU16(password), random);
+    if (sealed.failure != protectedPicture::Failure::None)
+        throw CliError(Usage, describe(sealed.failure));
+    return std::move(sealed.image);
+}
+
 // The picture Save writes after the window makes a protected picture of `text`.
 QImage protectedPictureOf(const QString &text, const QString &password)
 {
-    protectedPicture::SystemRandomBytes random;
-    const protectedPicture::Sealed sealed =
-        protectedPicture::seal(toU16(text), toU16(password), random);
-    if (sealed.failure != protectedPicture::Failure::None)
-        throw CliError(Usage, describe(sealed.failure));
     PictureSurface picture1(startSize::picture1Width, startSize::picture1Height);
     PictureSurface picture5(startSize::picture5Width, startSize::picture5Height);
-    protectedPicture::show(sealed.image, picture1, picture5);
+    protectedPicture::show(sealedPicture(text, password), picture1, picture5);
     return picture5.qImage();
+}
+
+// Written at its own size, with no surface around it. A text longer than the
+// text box holds is measured by the plain encoder before any costly seal: the
+// seal of any text the box holds fits, so both say the same.
+QImage robustPictureOf(const QString &text, const QString &password, bool protect)
+{
+    const bool sealable = static_cast<std::size_t>(text.size()) <= robustPicture::longestText;
+    const robustPicture::Encoded encoded =
+        protect && sealable ? robustPicture::encodeSealed(sealedPicture(text, password))
+                            : robustPicture::encode(toU16(text));
+    if (encoded.failure != robustPicture::Failure::None)
+        throw CliError(Usage, say(phrase::robustTooLong).arg(encoded.fits));
+    return toQImage(encoded.image);
 }
 
 QByteArray fileOf(const QImage &picture, PictureFormat format)
@@ -118,6 +137,7 @@ EncryptCommand::EncryptCommand()
               QStringLiteral("PICTURE")),
       force_({QStringLiteral("f"), QStringLiteral("force")}, say(phrase::forceOption)),
       protect_(QStringLiteral("protect"), say(phrase::protectOption)),
+      robust_(QStringLiteral("robust"), say(phrase::robustOption)),
       format_(QStringLiteral("format"), say(phrase::formatOption), QStringLiteral("FORMAT")),
       requireStrong_(QStringLiteral("require-strong"), say(phrase::requireStrongOption))
 {}
@@ -129,8 +149,9 @@ QString EncryptCommand::description() const
 
 QList<QCommandLineOption> EncryptCommand::options() const
 {
-    return password_.options() +
-           QList<QCommandLineOption>{protect_, requireStrong_, input_, output_, format_, force_};
+    return password_.options() + QList<QCommandLineOption>{robust_, protect_, requireStrong_,
+                                                           input_,  output_,  format_,
+                                                           force_};
 }
 
 int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
@@ -142,8 +163,11 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     if (input == u"-" && password_.readsStandardInput(parser))
         throw CliError(Usage, say(phrase::standardInputTwice));
     const bool toStandardOutput = output == u"-";
+    const bool robust = parser.isSet(robust_);
+    // A robust picture goes through chat programs, which take a PNG as a picture.
     const PictureFormat format = outputFormat(
-        output, parser.isSet(format_) ? std::optional(parser.value(format_)) : std::nullopt);
+        output, parser.isSet(format_) ? std::optional(parser.value(format_)) : std::nullopt,
+        robust ? PictureFormat::Png : PictureFormat::Bmp);
     const bool replace = parser.isSet(force_);
     // Told before the text is typed; the write itself checks again, race-free.
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
@@ -156,12 +180,19 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     const QString password = password_.read(parser);
     if (protect && password.isEmpty())
         throw CliError(Usage, say(phrase::protectNeedsPassword));
+    // Nothing of it would reach the picture, which anyone can read.
+    if (robust && !protect && !password.isEmpty())
+        throw CliError(Usage, say(phrase::robustUnusedPassword));
     if (protect)
         judgePassword(password, requireStrong);
     const ReadBytes read = readBounded(input, textFileLimit);
-    const QString text = prepareText(read.bytes, read.complete, codePage936(), protect);
-    const QImage picture =
-        protect ? protectedPictureOf(text, password) : classicPicture(text, password);
+    const QString text = prepareText(read.bytes, read.complete, codePage936(),
+                                     robust    ? Storage::Utf8Measured
+                                     : protect ? Storage::Utf8
+                                               : Storage::CodePage);
+    const QImage picture = robust    ? robustPictureOf(text, password, protect)
+                           : protect ? protectedPictureOf(text, password)
+                                     : classicPicture(text, password);
     const QByteArray file = fileOf(picture, format);
     if (toStandardOutput)
         writeStandardOutput(file);

@@ -6,7 +6,7 @@
 
 namespace veltrin::cli {
 
-// veltrin-cli encrypt [PASSWORD OPTION] [--protect [--require-strong]] [-i TEXT_FILE]
+// veltrin-cli encrypt [PASSWORD OPTION] [--robust] [--protect [--require-strong]] [-i TEXT_FILE]
 //                     -o PICTURE [--format FORMAT] [--force]
 class EncryptCommand final : public Command
 {
@@ -26,6 +26,7 @@ private:
     QCommandLineOption output_;
     QCommandLineOption force_;
     QCommandLineOption protect_;
+    QCommandLineOption robust_;
     QCommandLineOption format_;
     QCommandLineOption requireStrong_;
 };

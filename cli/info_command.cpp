@@ -12,6 +12,7 @@
 #include "picture_kind.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 
 namespace veltrin::cli {
@@ -43,6 +44,12 @@ QString incompleteBecause(const PictureSurface &picture)
     return {};
 }
 
+QString opensLine(const QString &why)
+{
+    return say(phrase::infoProblem)
+        .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why));
+}
+
 // The header of a protected picture as stored: nothing in it comes from the password.
 QStringList protectedLines(const protectedPicture::HeaderRead &read)
 {
@@ -53,10 +60,36 @@ QStringList protectedLines(const protectedPicture::HeaderRead &read)
             << say(phrase::infoKdf).arg(header.cost.opsLimit).arg(header.cost.memLimit / 1024)
             << say(phrase::infoPadded).arg(qint64(header.sealedBytes) - protectedPicture::tagBytes);
     }
-    lines << say(phrase::infoProblem)
-                 .arg(read.failure == protectedPicture::Failure::None
-                          ? say(phrase::yes)
-                          : say(phrase::noBecause).arg(describe(read.failure)));
+    lines << opensLine(read.failure == protectedPicture::Failure::None ? QString()
+                                                                       : describe(read.failure));
+    return lines;
+}
+
+// The grid as the detector read it; the text stays unshown, and a sealed
+// picture's carried header is shown as a protected picture's is.
+QStringList robustLines(const Picture &picture, const Recognition &kind)
+{
+    const QString robust = say(phrase::kindRobust);
+    if (!kind.grid)
+        return {say(phrase::infoKind).arg(robust), opensLine(describe(kind.robustFailure))};
+    const robustPicture::Grid &grid = *kind.grid;
+    QStringList lines{
+        say(phrase::infoKind)
+            .arg(say(phrase::formatVersion).arg(robust).arg(robustPicture::version)),
+        say(phrase::infoGrid).arg(grid.modules).arg(qRound(double(picture.width) / grid.modules)),
+        say(phrase::infoParity).arg(grid.parity)};
+    const Phrase &packing = grid.packing == robustPicture::Packing::Sealed ? phrase::packingSealed
+                            : grid.packing == robustPicture::Packing::Zstd ? phrase::packingZstd
+                                                                           : phrase::packingPlain;
+    lines << say(phrase::infoPacking).arg(say(packing));
+    const robustPicture::Decoded decoded = robustPicture::decode(picture, grid);
+    if (decoded.failure != robustPicture::Failure::None)
+        return lines << opensLine(describe(decoded.failure));
+    if (!kind.sealed())
+        return lines << opensLine({});
+    const Recognition carried = recognise(decoded.sealed);
+    for (const QString &line : protectedLines(carried.header))
+        lines << QStringLiteral("  ") + line;
     return lines;
 }
 
@@ -75,13 +108,16 @@ QList<Argument> InfoCommand::arguments() const
 int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
 {
     PictureSurface picture(startSize::picture4Width, startSize::picture4Height);
-    picture.setPicture(openPicture(positional.at(0)).image);
+    const OpenedPicture opened = openPicture(positional.at(0));
+    picture.setPicture(opened.image);
     const QSize size(picture.pixels().width, picture.pixels().height);
     const Recognition kind = recognise(picture.pixels());
-    if (kind.kind == PictureKind::Protected) {
+    warnIfLossy(positional.at(0), opened, kind);
+    if (kind.kind == PictureKind::Protected || robustMarked(kind)) {
         const QStringList lines =
             QStringList{say(phrase::infoSize).arg(size.width()).arg(size.height())} +
-            protectedLines(kind.header);
+            (kind.kind == PictureKind::Protected ? protectedLines(kind.header)
+                                                 : robustLines(picture.pixels(), kind));
         writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
         return Success;
     }

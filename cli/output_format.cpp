@@ -12,7 +12,8 @@ namespace veltrin::cli {
 namespace {
 
 // Formats that other programs take a file for by its name. Unknown extensions
-// (a mktemp name, ".old") say nothing and get BMP, as they always did.
+// (a mktemp name, ".old") say nothing and get the kind's default: BMP, as they
+// always did, but for a robust picture.
 struct ForeignFormat
 {
     const char16_t *extensions;
@@ -50,7 +51,8 @@ QString nameOf(PictureFormat format)
 
 } // namespace
 
-PictureFormat outputFormat(const QString &output, const std::optional<QString> &asked)
+PictureFormat outputFormat(const QString &output, const std::optional<QString> &asked,
+                           PictureFormat unnamed)
 {
     std::optional<PictureFormat> chosen;
     if (asked) {
@@ -59,7 +61,7 @@ PictureFormat outputFormat(const QString &output, const std::optional<QString> &
             throw CliError(Usage, say(phrase::unknownFormat).arg(*asked));
     }
     if (output == u"-")
-        return chosen.value_or(PictureFormat::Bmp);
+        return chosen.value_or(unnamed);
 
     const QString shown = QDir::toNativeSeparators(output);
     const QString extension = QFileInfo(output).suffix();
@@ -76,7 +78,7 @@ PictureFormat outputFormat(const QString &output, const std::optional<QString> &
                                   .arg(shown, say(phrase::formatNotNamed)
                                                   .arg(nameOf(*named), nameOf(*chosen),
                                                        extensionOf(*chosen))));
-    return chosen.value_or(named.value_or(PictureFormat::Bmp));
+    return chosen.value_or(named.value_or(unnamed));
 }
 
 } // namespace veltrin::cli

@@ -11,8 +11,9 @@ namespace veltrin::cli {
 
 // The format `encrypt` writes to `output` ("-": standard output): `asked`, the
 // value of --format, when given, else what the name's extension says, else
-// BMP. A name whose extension says another format, and a format veltrin-cli
-// does not write, are refused with CliError(Usage).
-PictureFormat outputFormat(const QString &output, const std::optional<QString> &asked);
+// `unnamed`. A name whose extension says another format, and a format
+// veltrin-cli does not write, are refused with CliError(Usage).
+PictureFormat outputFormat(const QString &output, const std::optional<QString> &asked,
+                           PictureFormat unnamed = PictureFormat::Bmp);
 
 } // namespace veltrin::cli

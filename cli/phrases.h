@@ -41,12 +41,14 @@ inline constexpr Phrase usageHint{u"%1; run 'veltrin-cli %2 --help'",
                                   u"%1；请运行“veltrin-cli %2 --help”"};
 inline constexpr Phrase missingArgument{u"the argument %1 is missing", u"缺少参数 %1"};
 inline constexpr Phrase extraArgument{u"unexpected argument '%1'", u"多余的参数“%1”"};
-inline constexpr Phrase encryptCommand{u"Turns a text into a cipher picture, a 24-bit BMP or PNG.",
-                                       u"把文字加密成图片（24 位 BMP 或 PNG）。"};
+inline constexpr Phrase encryptCommand{
+    u"Turns a text into a cipher picture, a 24-bit BMP or PNG; with --robust, into one that "
+    u"survives chat programs.",
+    u"把文字加密成图片（24 位 BMP 或 PNG）；加 --robust 时生成经得起转发的图片。"};
 inline constexpr Phrase decryptCommand{u"Turns a cipher picture back into its text.",
                                        u"把加密图片还原成文字。"};
-inline constexpr Phrase infoCommand{u"Shows a picture's size and its header values.",
-                                    u"显示图片的尺寸和头部数值。"};
+inline constexpr Phrase infoCommand{u"Shows a picture's size, its kind and its header values.",
+                                    u"显示图片的尺寸、类型和头部数值。"};
 inline constexpr Phrase webCommand{
     u"Writes a copy of the browser page, which reads and makes pictures in any browser.",
     u"写出一份网页：在任何浏览器里都能读取和生成图片。"};
@@ -71,8 +73,9 @@ inline constexpr Phrase inputOption{
     u"从 TEXT_FILE 读取文字，UTF-8 编码（“-”或不用 -i：标准输入）。"};
 inline constexpr Phrase outputOption{
     u"Write the picture to PICTURE ('-': standard output): PNG for a name ending in .png, "
-    u"else BMP.",
-    u"把图片写到 PICTURE（“-”表示标准输出）：名字以 .png 结尾时写 PNG，否则写 BMP。"};
+    u"BMP for one ending in .bmp, else BMP (PNG with --robust).",
+    u"把图片写到 PICTURE（“-”表示标准输出）：名字以 .png 结尾时写 PNG，以 .bmp 结尾时写 BMP，"
+    u"否则写 BMP（加 --robust 时写 PNG）。"};
 inline constexpr Phrase formatOption{
     u"Write the picture as FORMAT, bmp or png, whatever PICTURE's name; a name ending in "
     u"another format's extension is refused.",
@@ -84,6 +87,12 @@ inline constexpr Phrase protectOption{
     u"this cannot open it.",
     u"生成受保护的图片：文字（UTF-8）用密码真正加密（Argon2id 和 XChaCha20-Poly1305）。"
     u"必须有密码；没有这项功能的 Veltrin 版本打不开它。"};
+inline constexpr Phrase robustOption{
+    u"Make a robust picture (经得起转发): black and white squares that survive JPEG, scaling "
+    u"and chat programs, the text in UTF-8; written as PNG unless the name or --format says "
+    u"BMP. With --protect it carries a protected picture.",
+    u"生成经得起转发的图片：黑白方块，经得起 JPEG 压缩、缩放和聊天软件转发，文字按 UTF-8 保存；"
+    u"除非名字或 --format 要求 BMP，否则写成 PNG。与 --protect 一起用时，里面装的是受保护的图片。"};
 inline constexpr Phrase requireStrongOption{
     u"With --protect, refuse a weak password instead of warning about it: one of fewer than "
     u"8 characters, or one that zxcvbn expects to be found in fewer than 2^40 guesses.",
@@ -212,6 +221,25 @@ inline constexpr Phrase newerVersion{
 inline constexpr Phrase outOfMemory{u"not enough memory for the key derivation (%1 MiB)",
                                     u"内存不够，无法计算密钥（需要 %1 MiB）"};
 
+// Robust pictures
+inline constexpr Phrase robustTooLong{
+    u"the text is too long for a robust picture; at most its first %1 characters fit",
+    u"文字太长，经得起转发的图片放不下。最多能放前 %1 个字符。"};
+inline constexpr Phrase robustUnusedPassword{
+    u"a robust picture without --protect keeps no password and anyone can read it; add "
+    u"--protect to seal the text with the password, or leave the password out",
+    u"不加 --protect 的经得起转发的图片不用密码，谁都能读；要用密码加密文字请加 --protect，"
+    u"否则去掉密码"};
+inline constexpr Phrase robustDamaged{
+    u"the robust picture is too damaged (compressed, scaled down or cropped too much) to read "
+    u"the text; ask for the original picture and try again",
+    u"这张经得起转发的图片损坏得太厉害（压缩、缩小或裁剪得太多），读不出文字。请让对方发送原图再试"
+    u"。"};
+inline constexpr Phrase robustNewer{
+    u"the robust picture was made by a newer version of Veltrin, which this version cannot "
+    u"read; update Veltrin",
+    u"这张经得起转发的图片是更新版本的 Veltrin 做的，这个版本读不了。请更新 Veltrin。"};
+
 // Weak passwords for protected pictures
 inline constexpr Phrase requireStrongNeedsProtect{
     u"--require-strong goes with --protect: a classic picture's password does not protect the text",
@@ -250,6 +278,17 @@ inline constexpr Phrase infoKdf{u"key derivation: Argon2id, %1 passes, %2 KiB",
                                 u"密钥派生：Argon2id，%1 遍，%2 KiB"};
 inline constexpr Phrase infoPadded{u"padded text: %1 bytes", u"补齐后的文字：%1 字节"};
 inline constexpr Phrase infoProblem{u"opens with this version: %1", u"这个版本能打开：%1"};
+inline constexpr Phrase kindRobust{u"robust (经得起转发)", u"经得起转发"};
+inline constexpr Phrase formatVersion{u"%1, format version %2", u"%1，格式版本 %2"};
+inline constexpr Phrase infoGrid{u"grid: %1 x %1 modules of about %2 pixels",
+                                 u"网格：%1 x %1 个方块，每个约 %2 像素"};
+inline constexpr Phrase infoParity{u"error correction: %1 parity bytes per block",
+                                   u"纠错：每块 %1 个校验字节"};
+inline constexpr Phrase infoPacking{u"packing: %1", u"打包方式：%1"};
+inline constexpr Phrase packingPlain{u"plain UTF-8", u"UTF-8 原样"};
+inline constexpr Phrase packingZstd{u"zstd", u"zstd"};
+inline constexpr Phrase packingSealed{u"sealed, a protected picture:",
+                                      u"密封，装着一张受保护的图片："};
 inline constexpr Phrase infoSize{u"size: %1 x %2 pixels", u"尺寸：%1 x %2 像素"};
 inline constexpr Phrase infoHeader{u"header: %1 %2 %3", u"头部数值：%1 %2 %3"};
 inline constexpr Phrase infoComplete{u"complete cipher picture for the empty password: %1",

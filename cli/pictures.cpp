@@ -57,10 +57,20 @@ OpenedPicture openPicture(const QString &path)
                                   .arg(load.errorNumber));
     if (load.picture->incomplete)
         printMessage(say(phrase::incompletePicture).arg(inputName(path)));
-    if (load.picture->lossy)
-        printMessage(say(phrase::lossyPicture)
-                         .arg(inputName(path), QString::fromLatin1(load.picture->format)));
     return *std::move(load.picture);
+}
+
+bool robustMarked(const Recognition &kind)
+{
+    return kind.kind == PictureKind::Robust ||
+           kind.robustFailure != robustPicture::Failure::NotRobust;
+}
+
+void warnIfLossy(const QString &path, const OpenedPicture &picture, const Recognition &kind)
+{
+    if (picture.lossy && !robustMarked(kind))
+        printMessage(
+            say(phrase::lossyPicture).arg(inputName(path), QString::fromLatin1(picture.format)));
 }
 
 QString describe(const RuntimeError &error)
@@ -115,6 +125,16 @@ QString describe(protectedPicture::Failure failure)
         break;
     }
     return say(phrase::damaged);
+}
+
+} // namespace veltrin::cli
+
+namespace veltrin::cli {
+
+QString describe(robustPicture::Failure failure)
+{
+    return say(failure == robustPicture::Failure::NewerVersion ? phrase::robustNewer
+                                                               : phrase::robustDamaged);
 }
 
 } // namespace veltrin::cli

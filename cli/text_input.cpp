@@ -75,7 +75,7 @@ QString withCrLf(const QString &text)
 } // namespace
 
 QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage,
-                    bool anyCharacter)
+                    Storage storage)
 {
     if (!complete)
         throw CliError(Usage, say(phrase::textFarTooLong));
@@ -94,9 +94,11 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
     const QString text = withCrLf(decoded);
     if (text.isEmpty())
         throw CliError(Usage, say(phrase::textEmpty));
+    if (storage == Storage::Utf8Measured)
+        return text;
     if (text.size() > longestText)
         throw CliError(Usage, say(phrase::textTooLong).arg(text.size()));
-    if (anyCharacter)
+    if (storage == Storage::Utf8)
         return text;
     if (const auto lacking =
             findCharacter(decoded, [&codePage](char32_t ch) { return !storable(ch, codePage); }))

@@ -16,14 +16,20 @@ namespace veltrin::cli {
 // characters of at most four UTF-8 bytes, and a byte-order mark.
 constexpr qint64 textFileLimit = longestText * 4 + 3;
 
+// What the picture to be made stores, beyond what every kind refuses.
+enum class Storage {
+    CodePage,     // classic: 12000 characters that the code page stores
+    Utf8,         // protected: 12000 characters of any kind
+    Utf8Measured, // robust: any character; the caller measures, to say what fits
+};
+
 // The text as the window's text box would hold it: UTF-8 decoded, a leading
 // byte-order mark dropped, every line break (LF, CR LF or a lone CR) as CR LF.
 // Refused with CliError(Usage), never cut or changed, when it is not UTF-8,
-// is empty, has more than 12000 characters counted that way, or holds a
-// character that `codePage` cannot store (unless `anyCharacter`, for a
-// protected picture, which stores UTF-8). `complete` is false when the file
-// held more than was read.
+// is empty, or breaks the rules of `storage`: more than 12000 characters
+// counted that way, or a character that `codePage` cannot store. `complete`
+// is false when the file held more than was read.
 QString prepareText(const QByteArray &bytes, bool complete, const CodePage &codePage,
-                    bool anyCharacter = false);
+                    Storage storage = Storage::CodePage);
 
 } // namespace veltrin::cli

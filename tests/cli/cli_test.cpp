@@ -286,6 +286,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 2,
                 "the text has 12001 characters"},
+        Outcome{"robust_text_of_12001",
+                Words{"encrypt", "--robust", "-i", "{in}/12001.txt", "-o", "out.png"},
+                {},
+                2,
+                "too long for a robust picture; at most its first 12000 characters fit"},
         Outcome{"text_of_a_megabyte",
                 Words{"encrypt", "-i", "{in}/huge.txt", "-o", "out.bmp"},
                 {},
@@ -316,6 +321,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "cannot write out.jpg: JPEG would destroy the picture; use .png or .bmp"},
         Outcome{"jpeg_name_in_capitals", Words{"encrypt", "-o", "OUT.JPEG"}, "text", 2,
                 "JPEG would destroy the picture"},
+        Outcome{"robust_jpeg_name", Words{"encrypt", "--robust", "-o", "out.jpg"}, "text", 2,
+                "JPEG would destroy the picture"},
+        Outcome{"robust_password_without_protect",
+                Words{"encrypt", "--robust", "-p", "Pass1234", "-o", "out.png"}, "text", 2,
+                "a robust picture without --protect keeps no password"},
         Outcome{"webp_name", Words{"encrypt", "-o", "out.webp"}, "text", 2,
                 "cannot write out.webp: veltrin-cli does not write WebP pictures; use .png or "
                 ".bmp"},
@@ -455,7 +465,11 @@ INSTANTIATE_TEST_SUITE_P(
         Written{"asked_and_named", Words{"--format", "PNG", "-o", "p.png"}, "p.png", true},
         Written{"asked_bmp", Words{"--format", "bmp", "-o", "p.bmp"}, "p.bmp", false},
         Written{"standard_output", Words{"-o", "-"}, "-", false},
-        Written{"standard_output_png", Words{"--format", "png", "-o", "-"}, "-", true}),
+        Written{"standard_output_png", Words{"--format", "png", "-o", "-"}, "-", true},
+        Written{"robust_standard_output", Words{"--robust", "-o", "-"}, "-", true},
+        Written{"robust_tmp", Words{"--robust", "-o", "p.tmp"}, "p.tmp", true},
+        Written{"robust_bmp", Words{"--robust", "-o", "p.bmp"}, "p.bmp", false},
+        Written{"robust_asked_bmp", Words{"--robust", "--format", "bmp", "-o", "-"}, "-", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, ForceReplacesAnExistingPicture)
