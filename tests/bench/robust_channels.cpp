@@ -310,24 +310,25 @@ int main(int argc, char **argv)
     QStringList arguments = application.arguments().mid(1);
     const QString mode =
         arguments.value(0).startsWith(QLatin1String("--")) ? arguments.takeFirst() : QString();
-    if (mode == QLatin1String("--read"))
-        return arguments.size() == 2 ? readPictures(arguments[0], arguments[1]) : 2;
-    if (mode == QLatin1String("--write") && arguments.isEmpty())
+    const bool writing = mode == QLatin1String("--write"), timing = mode == QLatin1String("--time");
+    if (mode == QLatin1String("--read") && arguments.size() == 2)
+        return readPictures(arguments[0], arguments[1]);
+    if (!(mode.isEmpty() || writing || timing) || (writing && arguments.isEmpty())) {
+        std::fprintf(stderr, "usage: see the head of tests/bench/robust_channels.cpp\n");
         return 2;
-    const QString folder = mode == QLatin1String("--write") ? arguments.takeFirst() : QString();
+    }
+    const QString folder = writing ? arguments.takeFirst() : QString();
     bool isCount = false;
-    int perLength = arguments.value(0).toInt(&isCount);
-    if (isCount && mode != QLatin1String("--time"))
+    int perLength = timing ? 0 : arguments.value(0).toInt(&isCount);
+    if (isCount)
         arguments.removeFirst();
     else
         perLength = 20;
     const std::u16string text = corpusOf(arguments);
-    if (mode == QLatin1String("--write"))
+    if (writing)
         return writePictures(folder, text, perLength);
-    if (!mode.isEmpty() && mode != QLatin1String("--time"))
-        return 2;
     std::printf("corpus: %zu characters\n", text.size());
-    if (mode.isEmpty())
+    if (!timing)
         table(text, perLength);
     timings(text);
     return 0;
