@@ -25,6 +25,8 @@ for option in "$@"; do
         packages+=(
             libgtest-dev       # GoogleTest
             libbenchmark-dev   # Google Benchmark
+            fortunes-zh        # Chinese prose for the robust picture's channel benchmark
+            python3-pil        # that benchmark's JPEG, WebP and scalers (tests/bench/channels)
             clang-format       # the formatting check
             desktop-file-utils # validates the desktop entry
             appstream          # validates the AppStream metainfo

@@ -2,10 +2,15 @@
 // Sends robust pictures of Chinese prose through what chat programs do to a
 // picture and prints, for each length and channel, how many came back.
 // Usage: veltrin_bench_robust_channels [texts per length] [corpus files...]
+// Other channels, as tests/bench/channels drives them through PIL:
+//   --write DIR [texts per length] [corpus files...]  the pictures and their texts
+//   --read TEXTS DIR  whether each picture in DIR gives its text back exactly
+//   --time [corpus files...]  decoding and rejecting times only
 #include "robust_picture.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -63,6 +68,16 @@ QImage longSide(const QImage &image, int side, Qt::TransformationMode mode)
                                            : image.scaledToHeight(side, mode);
 }
 
+// Random Han characters, which zstd cannot pack: the most blocks for a length.
+std::u16string randomHan(std::size_t length)
+{
+    std::mt19937 random(1);
+    std::u16string text;
+    while (text.size() < length)
+        text.push_back(char16_t(0x4E00 + random() % 0x5000));
+    return text;
+}
+
 // Han characters and Chinese punctuation of the corpus, colour codes and
 // Latin lines gone; a fixed text of random Han characters without one.
 std::u16string corpus(const QStringList &files)
@@ -82,13 +97,17 @@ std::u16string corpus(const QStringList &files)
                     text.append(ch);
         }
     }
-    if (text.size() < 13000) {
-        std::mt19937 random(1);
-        while (text.size() < 13000)
-            text.append(QChar(char16_t(0x4E00 + random() % 0x5000)));
-    }
-    return text.toStdU16String();
+    return text.size() < 13000 ? randomHan(13000) : text.toStdU16String();
 }
+
+// The same windows for every run and mode, so the tables compare.
+std::u16string window(const std::u16string &text, std::size_t length, int t)
+{
+    const std::size_t start = (std::size_t(t) * 7919 * length / 20) % (text.size() - length);
+    return text.substr(start, length);
+}
+
+constexpr std::size_t lengths[] = {500, 1000, 3000, 6000, 12000};
 
 struct Channel
 {
@@ -101,19 +120,30 @@ double milliseconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int moduleOf(const Picture &picture)
 {
-    QCoreApplication application(argc, argv);
-    QStringList arguments = application.arguments().mid(1);
-    const int perLength = arguments.isEmpty() ? 20 : arguments.takeFirst().toInt();
-    if (arguments.isEmpty())
-        for (const char *name : {"chinese", "tang300", "song100"})
-            arguments << QStringLiteral("/usr/share/games/fortunes/") + QLatin1String(name);
-    const std::u16string text = corpus(arguments);
-    std::printf("corpus: %zu characters\n", text.size());
+    return picture.width / robustPicture::detect(picture).grid->modules;
+}
 
+const char *outcome(const robustPicture::Decoded &result, const std::u16string &text)
+{
+    switch (result.failure) {
+    case robustPicture::Failure::None:
+        return result.text == text ? "exact" : "different";
+    case robustPicture::Failure::NotRobust:
+        return "not-robust";
+    case robustPicture::Failure::NewerVersion:
+        return "newer";
+    case robustPicture::Failure::Damaged:
+        return "damaged";
+    case robustPicture::Failure::TextTooLong:
+        break;
+    }
+    return "unexpected";
+}
+
+void table(const std::u16string &text, int perLength)
+{
     const Channel channels[] = {
         {"PNG re-save", [](const QImage &i) { return resaved(i, "PNG", -1); }},
         {"WebP q50", [](const QImage &i) { return resaved(i, "WEBP", 50); }},
@@ -138,28 +168,23 @@ int main(int argc, char **argv)
     for (const Channel &c : channels)
         std::printf(" | %s", c.name);
     std::printf("\n");
-    for (std::size_t length : {500, 1000, 3000, 6000, 12000}) {
+    for (std::size_t length : lengths) {
         std::vector<int> decoded(std::size(channels), 0);
         int smallest = 8, largest = 0;
         for (int t = 0; t < perLength; ++t) {
-            const std::size_t start =
-                (std::size_t(t) * 7919 * length / 20) % (text.size() - length);
-            const std::u16string piece = text.substr(start, length);
+            const std::u16string piece = window(text, length, t);
             const robustPicture::Encoded encoded = robustPicture::encode(piece);
             if (encoded.failure != robustPicture::Failure::None) {
                 std::printf("%zu: refused, %zu fit\n", length, encoded.fits);
                 break;
             }
-            const int module =
-                encoded.image.width / robustPicture::detect(encoded.image).grid->modules;
+            const int module = moduleOf(encoded.image);
             smallest = std::min(smallest, module);
             largest = std::max(largest, module);
             const QImage image = imageOf(encoded.image);
             for (std::size_t c = 0; c < std::size(channels); ++c) {
                 const Picture received = pictureOf(channels[c].send(image));
-                const robustPicture::Decoded result = robustPicture::decode(received);
-                decoded[c] +=
-                    result.failure == robustPicture::Failure::None && result.text == piece;
+                decoded[c] += robustPicture::decode(received).text == piece;
             }
         }
         std::printf(
@@ -170,21 +195,32 @@ int main(int argc, char **argv)
             std::printf(" | %d/%d", decoded[c], perLength);
         std::printf("\n");
     }
+}
 
-    // The machine is shared: the median of several runs, and the slowest.
-    const std::u16string longest = text.substr(0, 12000);
-    const Picture received = pictureOf(jpeg(imageOf(robustPicture::encode(longest).image), 50));
+// The machine is shared: the median of several runs, and the slowest.
+void timeDecoding(const char *what, const std::u16string &text)
+{
+    const Picture sent = robustPicture::encode(text).image;
+    const Picture received = pictureOf(jpeg(imageOf(sent), 50));
     std::vector<double> times;
+    bool ok = true;
     for (int run = 0; run < 9; ++run) {
         const auto begin = std::chrono::steady_clock::now();
-        const bool ok = robustPicture::decode(received).text == longest;
+        ok = robustPicture::decode(received).text == text && ok;
         times.push_back(milliseconds(std::chrono::steady_clock::now() - begin));
-        if (!ok)
-            std::printf("the 12000-character picture did not decode\n");
     }
     std::sort(times.begin(), times.end());
-    std::printf("decoding %dx%d after JPEG q50: median %.1f ms, slowest %.1f ms\n", received.width,
-                received.height, times[times.size() / 2], times.back());
+    std::printf("decoding %zu %s (%dx%d, %d-px modules) after JPEG q50: median %.1f ms, slowest "
+                "%.1f ms%s\n",
+                text.size(), what, received.width, received.height, moduleOf(sent),
+                times[times.size() / 2], times.back(), ok ? "" : " (DID NOT DECODE)");
+}
+
+void timings(const std::u16string &text)
+{
+    timeDecoding("prose characters", text.substr(0, 12000));
+    timeDecoding("random Han characters", randomHan(12000));
+    timeDecoding("prose characters", text.substr(0, 3000));
 
     std::mt19937 random(5);
     QImage noise(1280, 1280, QImage::Format_RGB888);
@@ -214,5 +250,86 @@ int main(int argc, char **argv)
                     milliseconds(std::chrono::steady_clock::now() - begin),
                     found ? " (FOUND: wrong)" : "");
     }
+}
+
+// DIR/LENGTH-T.png and DIR/LENGTH-T.txt (UTF-8); a line "LENGTH-T MODULE" each.
+int writePictures(const QString &folder, const std::u16string &text, int perLength)
+{
+    if (!QDir().mkpath(folder))
+        return 1;
+    for (std::size_t length : lengths)
+        for (int t = 0; t < perLength; ++t) {
+            const std::u16string piece = window(text, length, t);
+            const robustPicture::Encoded encoded = robustPicture::encode(piece);
+            if (encoded.failure != robustPicture::Failure::None)
+                return 1;
+            const QString name = QStringLiteral("%1-%2")
+                                     .arg(length, 5, 10, QLatin1Char('0'))
+                                     .arg(t, 2, 10, QLatin1Char('0'));
+            QFile file(folder + QLatin1Char('/') + name + QStringLiteral(".txt"));
+            if (!imageOf(encoded.image)
+                     .save(folder + QLatin1Char('/') + name + QStringLiteral(".png")) ||
+                !file.open(QIODevice::WriteOnly) ||
+                file.write(QString::fromStdU16String(piece).toUtf8()) < 0)
+                return 1;
+            std::printf("%s %d\n", name.toUtf8().constData(), moduleOf(encoded.image));
+        }
+    return 0;
+}
+
+// A line "NAME OUTCOME" for each picture in DIR, its text TEXTS/NAME.txt.
+int readPictures(const QString &texts, const QString &folder)
+{
+    const QFileInfoList pictures = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo &picture : pictures) {
+        QFile file(texts + QLatin1Char('/') + picture.completeBaseName() + QStringLiteral(".txt"));
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        const std::u16string text = QString::fromUtf8(file.readAll()).toStdU16String();
+        const QImage image(picture.filePath());
+        const char *result =
+            image.isNull() ? "unreadable" : outcome(robustPicture::decode(pictureOf(image)), text);
+        std::printf("%s %s\n", picture.completeBaseName().toUtf8().constData(), result);
+    }
+    return pictures.isEmpty();
+}
+
+std::u16string corpusOf(QStringList files)
+{
+    if (files.isEmpty())
+        for (const char *name : {"chinese", "tang300", "song100"})
+            files << QStringLiteral("/usr/share/games/fortunes/") + QLatin1String(name);
+    return corpus(files);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QStringList arguments = application.arguments().mid(1);
+    const QString mode =
+        arguments.value(0).startsWith(QLatin1String("--")) ? arguments.takeFirst() : QString();
+    const bool writing = mode == QLatin1String("--write"), timing = mode == QLatin1String("--time");
+    if (mode == QLatin1String("--read") && arguments.size() == 2)
+        return readPictures(arguments[0], arguments[1]);
+    if (!(mode.isEmpty() || writing || timing) || (writing && arguments.isEmpty())) {
+        std::fprintf(stderr, "usage: see the head of tests/bench/robust_channels.cpp\n");
+        return 2;
+    }
+    const QString folder = writing ? arguments.takeFirst() : QString();
+    bool isCount = false;
+    int perLength = timing ? 0 : arguments.value(0).toInt(&isCount);
+    if (isCount)
+        arguments.removeFirst();
+    else
+        perLength = 20;
+    const std::u16string text = corpusOf(arguments);
+    if (writing)
+        return writePictures(folder, text, perLength);
+    std::printf("corpus: %zu characters\n", text.size());
+    if (!timing)
+        table(text, perLength);
+    timings(text);
     return 0;
 }
