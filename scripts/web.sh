@@ -33,7 +33,7 @@ packages=(
     autoconf automake libtool       # libsodium's source comes without its configure script
 )
 [[ $mode != page ]] || packages+=(
-    chromium chromium-driver python3-selenium # the page's browser tests
+    chromium chromium-driver python3-selenium python3-pil # the page's browser tests; PIL makes JPEGs
 )
 missing=()
 for package in "${packages[@]}"; do

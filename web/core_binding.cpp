@@ -12,6 +12,7 @@
 #include "picture_kind.h"
 #include "protected_picture.h"
 #include "random_source.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 #include "window_start.h"
 
@@ -111,19 +112,35 @@ public:
     {
         if (text.empty())
             return val::object();
-        protectedPicture::SystemRandomBytes random;
-        protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
-        if (!password.empty()) {
-            try {
-                sealed = protectedPicture::seal(text, password, random);
-            } catch (const std::bad_alloc &) {
-                sealed.failure = protectedPicture::Failure::OutOfMemory;
-            }
-        }
+        const protectedPicture::Sealed sealed = sealText(text, password);
         if (sealed.failure != protectedPicture::Failure::None)
             return failed(protectedFailureText(sealed.failure, {}));
         protectedPicture::show(sealed.image, picture1_, picture5_);
         return pictureResult(picture5_.pixels());
+    }
+
+    val robust(const std::u16string &text, const std::u16string &password)
+    {
+        if (text.empty())
+            return val::object();
+        if (!password.empty())
+            return failed(robustPasswordText());
+        return robustResult(robustPicture::encode(text));
+    }
+
+    // Sealed as a protected picture, whose bytes a robust one then carries.
+    val sealRobust(const std::u16string &text, const std::u16string &password)
+    {
+        if (text.empty())
+            return val::object();
+        const protectedPicture::Sealed sealed = sealText(text, password);
+        if (sealed.failure != protectedPicture::Failure::None)
+            return failed(protectedFailureText(sealed.failure, {}));
+        const robustPicture::Encoded encoded = robustPicture::encodeSealed(sealed.image);
+        // The seal's own limit of 12000 characters lies well within the robust picture's room.
+        if (encoded.failure == robustPicture::Failure::TextTooLong)
+            return failed(protectedFailureText(protectedPicture::Failure::TextTooLong, {}));
+        return robustResult(encoded);
     }
 
     // Decrypts an opened picture; `lossy` names its lossy format, else empty.
@@ -134,8 +151,17 @@ public:
         const Situation situation{true, password.empty(), lossy};
         if (picture.isNull())
             return failed(invalidPictureText());
-        if (const Recognition kind = recognise(picture); kind.kind == PictureKind::Protected)
+        const Recognition kind = recognise(picture);
+        if (kind.kind == PictureKind::Protected)
             return decryptProtected(picture, kind, password, situation);
+        if (kind.kind == PictureKind::Robust)
+            return decryptRobust(picture, kind, password);
+        // A robust header that names a newer version or an impossible layout:
+        // the classic decryptor's advice would send the reader the wrong way.
+        if (const robustPicture::Failure failure = robustPicture::detect(picture).failure;
+            failure == robustPicture::Failure::NewerVersion ||
+            failure == robustPicture::Failure::Damaged)
+            return failed(robustFailureText(failure));
         MemorySurface picture4(startSize::picture4Width, startSize::picture4Height);
         picture4.setPicture(picture);
         val result = val::object();
@@ -160,6 +186,51 @@ public:
     }
 
 private:
+    static protectedPicture::Sealed sealText(const std::u16string &text,
+                                             const std::u16string &password)
+    {
+        protectedPicture::SystemRandomBytes random;
+        protectedPicture::Sealed sealed{{}, protectedPicture::Failure::NeedsPassword};
+        if (!password.empty()) {
+            try {
+                sealed = protectedPicture::seal(text, password, random);
+            } catch (const std::bad_alloc &) {
+                sealed.failure = protectedPicture::Failure::OutOfMemory;
+            }
+        }
+        return sealed;
+    }
+
+    static val robustResult(const robustPicture::Encoded &encoded)
+    {
+        if (encoded.failure != robustPicture::Failure::None)
+            return failed(robustFailureText(encoded.failure, encoded.fits));
+        return pictureResult(encoded.image);
+    }
+
+    // Made for lossy channels, so a JPEG is no cause for a warning; a sealed
+    // one is opened as the protected picture it carries.
+    val decryptRobust(const Picture &picture, const Recognition &kind,
+                      const std::u16string &password)
+    {
+        const Situation situation{true, password.empty(), {}};
+        if (const protectedPicture::Failure refusal = kind.refusal(password);
+            refusal != protectedPicture::Failure::None)
+            return failed(protectedFailureText(refusal, situation));
+        const robustPicture::Decoded decoded = robustPicture::decode(picture, *kind.grid);
+        if (decoded.failure != robustPicture::Failure::None)
+            return failed(robustFailureText(decoded.failure));
+        if (kind.sealed()) {
+            const Recognition inner = recognise(decoded.sealed);
+            if (inner.kind != PictureKind::Protected)
+                return failed(robustFailureText(robustPicture::Failure::Damaged));
+            return decryptProtected(decoded.sealed, inner, password, situation);
+        }
+        val result = val::object();
+        result.set("text", decoded.text);
+        return result;
+    }
+
     val decryptProtected(const Picture &picture, const Recognition &kind,
                          const std::u16string &password, const Situation &situation)
     {
@@ -185,14 +256,20 @@ private:
     MemorySurface picture5_;
 };
 
-// What the picture is, before any key is derived: "protected" pictures need
-// the worker's time and memory, "classic" ones do not.
+// What the picture is, before any key is derived: "protected" and
+// "robust-protected" pictures need the worker's time and memory, "robust"
+// and "classic" ones do not.
 std::string kindOf(int width, int height, const val &rgb)
 {
     const Picture picture = pictureOf(width, height, rgb);
     if (picture.isNull())
         return "none";
-    return recognise(picture).kind == PictureKind::Protected ? "protected" : "classic";
+    const Recognition kind = recognise(picture);
+    if (kind.kind == PictureKind::Protected)
+        return "protected";
+    if (kind.kind == PictureKind::Robust)
+        return kind.sealed() ? "robust-protected" : "robust";
+    return "classic";
 }
 
 val bmpFile(int width, int height, const val &rgb)
@@ -209,6 +286,8 @@ EMSCRIPTEN_BINDINGS(veltrin)
         .constructor<>()
         .function("encrypt", &Window::encrypt)
         .function("seal", &Window::seal)
+        .function("robust", &Window::robust)
+        .function("sealRobust", &Window::sealRobust)
         .function("decrypt", &Window::decrypt);
     emscripten::function("kindOf", &kindOf);
     emscripten::function("bmpFile", &bmpFile);

@@ -124,6 +124,7 @@
     });
   }
   $("check1").onchange = () => { $("protect-hint").hidden = !$("check1").checked; };
+  $("robust").onchange = () => { $("robust-hint").hidden = !$("robust").checked; };
 
   // --- pictures -----------------------------------------------------------
   function paint(canvas, picture) {
@@ -138,9 +139,12 @@
       rgba.data[j + 3] = 255;
     }
     canvas.getContext("2d").putImageData(rgba, 0, 0);
-    // Shown large enough to see, every pixel square.
+    // Shown large enough to see, every pixel square; a picture larger than
+    // that, as a robust one is, is shown smaller and smooth, not aliased.
     const scale = Math.max(1, Math.floor(Math.min(320 / picture.width, 160 / picture.height)));
-    canvas.style.width = `${picture.width * scale}px`;
+    const large = picture.width > 320;
+    canvas.style.width = `${large ? 320 : picture.width * scale}px`;
+    canvas.style.imageRendering = large ? "auto" : "";
   }
 
   const ascii = (bytes, from, to) => String.fromCharCode(...bytes.subarray(from, to));
@@ -194,6 +198,13 @@
   }
 
   let opened = null; // { picture, lossy, kind }
+  const kinds = {
+    protected: "受保护的图片：要有密码才能解开",
+    robust: "经得起转发的图片",
+    "robust-protected": "经得起转发的受保护图片：要有密码才能解开",
+    classic: "图片（没有受保护的标记）",
+  };
+  const needsKey = (kind) => kind === "protected" || kind === "robust-protected";
   async function openPicture(blob, subject) {
     choosePage(false);
     opened = null;
@@ -225,9 +236,10 @@
     const kind = (await call("kindOf", picture.width, picture.height, picture.rgb)).result;
     opened = { picture, lossy, kind };
     paint($("picture4"), picture);
-    $("kind").textContent = kind === "protected" ? "受保护的图片：要有密码才能解开" : "图片（没有受保护的标记）";
+    $("kind").textContent = kinds[kind] || kinds.classic;
     $("command6").disabled = false;
-    if (lossy) {
+    // A robust picture is made for lossy channels.
+    if (lossy && !kind.startsWith("robust")) {
       show(`${subject}是 ${lossy} 格式的图片，用的是有损压缩。\n\n有损压缩会改变像素，所以图片里的文字会丢失或出错，` +
            "而且常常没有任何错误提示。加密图片请一直保存为 BMP 或 PNG 格式。");
     } else {
@@ -271,15 +283,16 @@
     const text = text1();
     const password = $("text3").value;
     const protect = $("check1").checked;
+    const robust = $("robust").checked;
     if (!text) return null;
     if (protect && password && password.length < 8 &&
         !window.confirm(`这个密码只有 ${password.length} 个字符，很容易被试出来。好的密码至少 8 个字符，` +
                         "例如 12 个以上随机的字母和数字。\n\n仍然加密吗？")) return null;
-    const controls = [$("command1"), $("tab-decrypt"), $("check1")];
+    const controls = [$("command1"), $("tab-decrypt"), $("check1"), $("robust")];
+    const op = protect ? (robust ? "sealRobust" : "seal") : (robust ? "robust" : "encrypt");
     let reply;
     try {
-      reply = await busyWhile(() => protect ? call("seal", text, password)
-                                            : call("encrypt", text, password, draws), protect ? controls : []);
+      reply = await busyWhile(() => call(op, text, password, draws), protect ? controls : []);
     } catch {
       show(outOfMemory);
       return null;
@@ -323,7 +336,7 @@
     let reply;
     try {
       reply = await busyWhile(() => call("decrypt", picture.width, picture.height, picture.rgb,
-                                         $("text4").value, lossy), kind === "protected" ? controls : []);
+                                         $("text4").value, lossy), needsKey(kind) ? controls : []);
     } catch {
       show(outOfMemory);
       return null;

@@ -128,4 +128,31 @@ std::u16string invalidPictureText()
     return u"这个文件不是 Veltrin 能读取的图片，或者已经损坏、不完整。";
 }
 
+std::u16string robustFailureText(robustPicture::Failure failure, std::size_t fits)
+{
+    using robustPicture::Failure;
+    switch (failure) {
+    case Failure::Damaged:
+        return u"这张经得起转发的图片损坏得太厉害（压缩、缩小或裁剪得太多），读不出文字。"
+               u"请让对方发送原图再试。";
+    case Failure::NewerVersion:
+        return u"这张经得起转发的图片是更新版本的 Veltrin 做的，这个版本读不了。请更新 Veltrin。";
+    case Failure::TextTooLong:
+        return u"文字太长，经得起转发的图片放不下。最多能放前 " +
+               number(static_cast<long long>(fits)) + u" 个字符。";
+    case Failure::NotRobust:
+        return invalidPictureText();
+    case Failure::None:
+        break;
+    }
+    return {};
+}
+
+// The robust kind has no key of its own: a password typed for it would protect nothing.
+std::u16string robustPasswordText()
+{
+    return u"经得起转发的图片本身不用密码：要用密码保护文字，请同时勾选“保护文字”；"
+           u"不要密码，请清空“加密密码”。";
+}
+
 } // namespace veltrin::web

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "protected_picture.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 
 #include <string>
@@ -22,5 +23,8 @@ std::u16string nothingDecryptedText(const Situation &situation);
 std::u16string protectedFailureText(protectedPicture::Failure failure, const Situation &situation);
 std::u16string lossyPictureText(const std::u16string &subject, const std::u16string &format);
 std::u16string invalidPictureText();
+// A robust picture's refusals; `fits` is what Encoded::fits gives with TextTooLong.
+std::u16string robustFailureText(robustPicture::Failure failure, std::size_t fits = 0);
+std::u16string robustPasswordText();
 
 } // namespace veltrin::web

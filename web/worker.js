@@ -12,6 +12,8 @@ const started = VeltrinCore().then((module) => {
 const operations = {
   encrypt: (text, password, draws) => desk.encrypt(text, password, draws),
   seal: (text, password) => desk.seal(text, password),
+  robust: (text, password) => desk.robust(text, password),
+  sealRobust: (text, password) => desk.sealRobust(text, password),
   decrypt: (width, height, rgb, password, lossy) =>
     desk.decrypt(width, height, rgb, password, lossy),
   kindOf: (width, height, rgb) => core.kindOf(width, height, rgb),

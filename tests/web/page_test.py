@@ -8,6 +8,7 @@ import functools
 import http.server
 import json
 import os
+import random
 import statistics
 import subprocess
 import sys
@@ -18,6 +19,7 @@ import unittest
 import zlib
 from pathlib import Path
 
+from PIL import Image
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
@@ -105,13 +107,14 @@ class Page(unittest.TestCase):
                 "arguments[0].value = arguments[1];"
                 "arguments[0].dispatchEvent(new Event('input'))", box, text)
 
-    def encrypt(self, text, password, protect=False):
+    def encrypt(self, text, password, protect=False, robust=False):
         self.el("tab-encrypt").click()
         self.type_text(text)
         self.el("text3").clear()
         self.el("text3").send_keys(password)
-        if self.el("check1").is_selected() != protect:
-            self.el("check1").click()
+        for box, checked in (("check1", protect), ("robust", robust)):
+            if self.el(box).is_selected() != checked:
+                self.el(box).click()
         self.click_and_wait("command1")
         self.assertEqual(self.message(), "")
 
@@ -225,6 +228,40 @@ class Page(unittest.TestCase):
                 page = self.download("save-bmp", "page-factors.bmp")
                 self.assertEqual(page.read_bytes(), from_cli.read_bytes())
 
+    # --- robust pictures -----------------------------------------------------
+    def test_robust_pictures_outlast_jpeg_and_carry_protected_ones(self):
+        # Random characters, so zstd leaves modules of 4 and 5 pixels, not 8.
+        draw = random.Random(11)
+        text = "".join(chr(0x4E00 + draw.randrange(3000)) for _ in range(3000)) + "\n第二行 😀 end"
+        for password, protect, kind in (("", False, "经得起转发的图片"),
+                                        (STRONG, True, "经得起转发的受保护图片：要有密码")):
+            with self.subTest(protect=protect):
+                self.encrypt(text, password, protect, robust=True)
+                png = self.download("save-png", "robust.png")
+                with Image.open(png) as image:
+                    rgb = image.convert("RGB")
+                jpeg, damaged = self.dir / "robust.jpg", self.dir / "robust-damaged.jpg"
+                rgb.save(jpeg, quality=50, subsampling=2)  # 4:2:0, as chat programs send
+                w, h = rgb.size
+                rgb.paste((255, 255, 255), (w // 10, h * 3 // 10, w * 9 // 10, h * 9 // 10))
+                rgb.save(damaged, quality=50, subsampling=2)
+                cases = [  # picture, password, text shown, words the message holds
+                    (png, password, text, ""),
+                    (jpeg, password, text, ""),
+                    (damaged, password, None, "损坏得太厉害"),
+                ] + ([(jpeg, "WrongPassword123", None, "密码不对"),
+                      (jpeg, "", None, "要有密码才能解开")] if protect else [])
+                for picture, key, shown_text, words in cases:
+                    with self.subTest(picture=picture.name, password=key):
+                        self.open_picture(picture)
+                        self.assertEqual(self.message(), "")  # no lossy warning for this kind
+                        self.assertTrue(self.el("kind").text.startswith(kind), self.el("kind").text)
+                        shown, message, _ = self.decrypt(key)
+                        self.assertEqual(shown, shown_text)
+                        self.assertIn(words, message)
+                        if not words:
+                            self.assertEqual(message, "")
+
     # --- refusals ---------------------------------------------------------
     def test_refusals_are_explained_in_chinese_within_two_seconds(self):
         classic, sealed = self.dir / "refuse-classic.bmp", self.dir / "refuse-protected.bmp"
@@ -297,7 +334,7 @@ class Page(unittest.TestCase):
             self.driver.refresh()
             self.js("return veltrin.ready")
             self.assertEqual(self.el("command4").get_attribute("accept"), "image/*")
-            self.encrypt(mixed(400, 3), "abc")
+            self.encrypt(mixed(400, 3), "", robust=True)  # the largest picture the page shows
             for page in ("encrypt", "decrypt"):
                 self.el(f"tab-{page}").click()
                 self.driver.save_screenshot(str(ARTEFACTS / f"phone-{page}.png"))
