@@ -158,10 +158,8 @@ public:
             return decryptRobust(picture, kind, password);
         // A robust header that names a newer version or an impossible layout:
         // the classic decryptor's advice would send the reader the wrong way.
-        if (const robustPicture::Failure failure = robustPicture::detect(picture).failure;
-            failure == robustPicture::Failure::NewerVersion ||
-            failure == robustPicture::Failure::Damaged)
-            return failed(robustFailureText(failure));
+        if (kind.robustFailure != robustPicture::Failure::NotRobust)
+            return failed(robustFailureText(kind.robustFailure));
         MemorySurface picture4(startSize::picture4Width, startSize::picture4Height);
         picture4.setPicture(picture);
         val result = val::object();

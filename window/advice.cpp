@@ -107,6 +107,12 @@ QString robustFailureText(robustPicture::Failure failure, std::size_t fits)
            "请让对方发送原图再试。"_s;
 }
 
+QString robustPasswordText()
+{
+    return u"经得起转发的图片本身不用密码：要用密码保护文字，请同时勾选“保护文字”；"
+           "不要密码，请清空“加密密码”。"_s;
+}
+
 QString protectedFailureText(protectedPicture::Failure failure, const ErrorSituation &situation)
 {
     using protectedPicture::Failure;

@@ -43,6 +43,10 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
 // fits of a text too long.
 QString robustFailureText(robustPicture::Failure failure, std::size_t fits = 0);
 
+// The robust kind has no key of its own: a password typed for it alone would
+// protect nothing.
+QString robustPasswordText();
+
 // Whether to seal with a weak password anyway, with the time an attacker
 // needs to find it.
 QString weakPasswordQuestion(const passwordStrength::Verdict &verdict);

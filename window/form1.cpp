@@ -490,6 +490,10 @@ void Form1::Command1_Click()
         return;
     }
     if (Check2->isChecked()) {
+        if (!Text3->Text().isEmpty()) {
+            services_.messages.show(robustPasswordText(), windowTitle(), MessageBox::Exclamation);
+            return;
+        }
         if (const std::u16string text = toU16(Text1->Text()); !text.empty())
             showRobust(robustPicture::encode(text));
         return;
@@ -621,6 +625,12 @@ bool Form1::decryptFrom(const MemorySurface &source, Attempt attempt)
         return decryptProtected(picture, kind, attempt);
     if (kind.kind == PictureKind::Robust)
         return decryptRobust(picture, kind, attempt);
+    // A robust header behind timing edges that this version refuses.
+    if (kind.robustFailure != robustPicture::Failure::NotRobust) {
+        services_.messages.show(robustFailureText(kind.robustFailure), windowTitle(),
+                                MessageBox::Exclamation);
+        return false;
+    }
     bool nothing = false;
     Decryptor decryptor(m_, services_.codePage);
     decryptor.run({toU16(Text4->Text()), source,

@@ -106,6 +106,13 @@ TEST_F(Form1Robust, APictureDamagedBeyondRepairIsToldNotShown)
     EXPECT_EQ(text2()->Text(), u"before"_s);
 }
 
+TEST_F(Form1Robust, APasswordWithoutProtectionIsRefusedNotDropped)
+{
+    encryptRobust(u"没有保护"_s, strong, false);
+    EXPECT_TRUE(lastMessage().contains(u"同时勾选“保护文字”"_s)) << lastMessage().toStdString();
+    EXPECT_NE(recognise(toPicture(drawn())).kind, PictureKind::Robust);
+}
+
 TEST_F(Form1Robust, Check2IsDisabledWhileTheKeyIsDerived)
 {
     bool disabled = false;
