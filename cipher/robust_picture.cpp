@@ -202,19 +202,88 @@ int luma(const Picture &image, int x, int y)
     return (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
 }
 
+// Where module `i` begins along one axis: offset + i * step.
+struct Axis
+{
+    double offset = 0;
+    double step = 1;
+};
+
+// The module boundaries along an edge, from where its timing pattern crosses
+// its mean: a scaler that rounds the picture's size (1275 px halved to 638)
+// leaves the grid short of the edge, and width / grid then drifts by half a
+// pixel at the far end, a third of a small module.
+// How the reader spaces the modules: from the timing edges, or evenly over
+// the picture, which holds where a scaler's rounding blurs the timing.
+enum class Spacing { Timing, Even };
+constexpr Spacing spacings[] = {Spacing::Timing, Spacing::Even};
+
+Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
+{
+    const int length = alongTop ? image.width : image.height;
+    const Axis even{0, double(length) / grid};
+    if (spacing == Spacing::Even)
+        return even;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const double mid = double(sum) / length;
+    const int margin = 24;
+    std::vector<double> crossings;
+    int state = -1; // unknown, then 0 dark or 1 light, with hysteresis
+    int changedAt = 0;
+    for (int i = 0; i < length; ++i) {
+        const int v = values[std::size_t(i)];
+        const int now = v < mid - margin ? 0 : v > mid + margin ? 1 : state;
+        if (now == state || now == -1)
+            continue;
+        if (state != -1) {
+            // Back to the last pixel on the old side of the mean: the edge lies
+            // between it and the next, where the values cross the mean.
+            int j = i - 1;
+            while (j > changedAt && (values[std::size_t(j)] < mid ? 0 : 1) != state)
+                --j;
+            const double a = values[std::size_t(j)], b = values[std::size_t(j + 1)];
+            crossings.push_back(j + 0.5 + (b != a ? (mid - a) / (b - a) : 0.5));
+        }
+        state = now;
+        changedAt = i;
+    }
+    if (static_cast<int>(crossings.size()) != grid - 1)
+        return even;
+    // Least squares through crossing k at offset + k * step, k = 1 .. grid - 1.
+    const double n = grid - 1, meanK = grid / 2.0;
+    double meanX = 0;
+    for (double x : crossings)
+        meanX += x / n;
+    double covariance = 0, variance = 0;
+    for (int k = 1; k < grid; ++k) {
+        covariance += (k - meanK) * (crossings[std::size_t(k - 1)] - meanX);
+        variance += (k - meanK) * (k - meanK);
+    }
+    const Axis fitted{meanX - covariance / variance * meanK, covariance / variance};
+    if (std::abs(fitted.step - even.step) > 0.05 * even.step ||
+        std::abs(fitted.offset) > 0.5 * even.step)
+        return even;
+    return fitted;
+}
+
 class Sampler
 {
 public:
-    Sampler(const Picture &image, int grid)
-        : image(image), grid(grid), stepX(double(image.width) / grid),
-          stepY(double(image.height) / grid)
+    Sampler(const Picture &image, int grid, Spacing spacing)
+        : image(image), grid(grid), x(axisOf(image, true, grid, spacing)),
+          y(axisOf(image, false, grid, spacing))
     {}
 
     // The mean luma of the module's middle half: its edges blur into the neighbours.
     int module(int column, int row) const
     {
-        const auto [x0, x1] = span(column, stepX, image.width);
-        const auto [y0, y1] = span(row, stepY, image.height);
+        const auto [x0, x1] = span(column, x, image.width);
+        const auto [y0, y1] = span(row, y, image.height);
         // At most 4 x 4 pixels, so a huge picture costs no more than a small one.
         const int strideX = (x1 - x0) / 4 + 1, strideY = (y1 - y0) / 4 + 1;
         int sum = 0, count = 0;
@@ -245,10 +314,10 @@ public:
     }
 
 private:
-    static std::pair<int, int> span(int index, double step, int limit)
+    static std::pair<int, int> span(int index, const Axis &axis, int limit)
     {
-        int from = int(std::floor((index + 0.25) * step));
-        int to = int(std::ceil((index + 0.75) * step)) - 1;
+        int from = int(std::floor(axis.offset + (index + 0.25) * axis.step));
+        int to = int(std::ceil(axis.offset + (index + 0.75) * axis.step)) - 1;
         from = std::clamp(from, 0, limit - 1);
         to = std::clamp(to, from, limit - 1);
         return {from, to};
@@ -256,13 +325,13 @@ private:
 
     const Picture &image;
     int grid;
-    double stepX, stepY;
+    Axis x, y;
 };
 
 // Reads the first `count` bytes of the stream; the module order is the writer's.
-std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count)
+std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count, Spacing spacing)
 {
-    const Sampler sampler(image, grid);
+    const Sampler sampler(image, grid, spacing);
     const int threshold = sampler.threshold();
     std::vector<std::uint8_t> bytes(std::size_t(count), 0);
     Whitening mask;
@@ -277,8 +346,14 @@ std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count)
 
 std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
 {
-    std::vector<std::uint8_t> header = readBytes(image, grid, headerBytes);
-    if (!reedSolomon::correct(header, headerParity) || header[0] != 0x56 || header[1] != 0x52)
+    std::vector<std::uint8_t> header;
+    for (const Spacing spacing : spacings) {
+        header = readBytes(image, grid, headerBytes, spacing);
+        if (reedSolomon::correct(header, headerParity) && header[0] == 0x56 && header[1] == 0x52)
+            break;
+        header.clear();
+    }
+    if (header.empty())
         return std::nullopt;
     if (header[2] != version) {
         failure = Failure::NewerVersion;
@@ -330,6 +405,28 @@ bool darkEdge(const Picture &image, bool bottom)
         darkCount +=
             (bottom ? luma(image, i, image.height - 1) : luma(image, image.width - 1, i)) < 96;
     return darkCount * 10 >= length * 9;
+}
+
+// The payload as read and corrected; none when a block is beyond repair.
+std::optional<std::vector<std::uint8_t>> payloadAt(const Picture &image, const Grid &grid,
+                                                   Spacing spacing)
+{
+    const int total = bytesFor(grid.payload, grid.parity);
+    const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total, spacing);
+    const Layout layout = layoutOf(grid.payload, grid.parity);
+    std::vector<std::vector<std::uint8_t>> blocks;
+    for (int length : layout.lengths)
+        blocks.emplace_back(std::size_t(length));
+    interleave(layout, [&](int k, int b, int j) {
+        blocks[std::size_t(b)][std::size_t(j)] = stream[std::size_t(headerBytes + k)];
+    });
+    std::vector<std::uint8_t> payload;
+    for (auto &block : blocks) {
+        if (!reedSolomon::correct(block, grid.parity))
+            return std::nullopt;
+        payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
+    }
+    return payload;
 }
 
 Picture drawn(const Payload &payload, const Choice &choice)
@@ -440,21 +537,13 @@ Decoded decode(const Picture &image, const Grid &grid)
         grid.payload < 1 || !fits(grid.payload, grid.parity, grid.modules) ||
         image.rgb.size() != image.pixelCount() * 3)
         return {{}, {}, Failure::Damaged};
-    const int total = bytesFor(grid.payload, grid.parity);
-    const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total);
-    const Layout layout = layoutOf(grid.payload, grid.parity);
-    std::vector<std::vector<std::uint8_t>> blocks;
-    for (int length : layout.lengths)
-        blocks.emplace_back(std::size_t(length));
-    interleave(layout, [&](int k, int b, int j) {
-        blocks[std::size_t(b)][std::size_t(j)] = stream[std::size_t(headerBytes + k)];
-    });
-    std::vector<std::uint8_t> payload;
-    for (auto &block : blocks) {
-        if (!reedSolomon::correct(block, grid.parity))
-            return {{}, {}, Failure::Damaged};
-        payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
-    }
+    std::optional<std::vector<std::uint8_t>> corrected;
+    for (const Spacing spacing : spacings)
+        if ((corrected = payloadAt(image, grid, spacing)))
+            break;
+    if (!corrected)
+        return {{}, {}, Failure::Damaged};
+    std::vector<std::uint8_t> payload = *std::move(corrected);
     if (grid.packing == Packing::Sealed) {
         // Opened as any protected picture, which checks its own header.
         Picture sealed = protectedPicture::pictureOf(payload);
