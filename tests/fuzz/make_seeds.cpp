@@ -2,10 +2,15 @@
 // Writes the fuzzer's seed corpus: every file of the public image suites and
 // every picture file the tests write, and the picture files named after the
 // corpora folder (the protected picture's reference), each behind the byte
-// that picks its suffix.
+// that picks its suffix, and two robust pictures, one carrying a sealed one.
+#include "core_fakes.h"
 #include "fuzz_suffixes.h"
 #include "picture_samples.h"
+#include "protected_picture.h"
+#include "qt_adapters.h"
+#include "robust_picture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -22,6 +27,15 @@ bool writeSeed(const QDir &out, const QString &name, const QString &suffix, cons
         return false;
     file.putChar(static_cast<char>(fuzzSelector(suffix)));
     return file.write(bytes) == bytes.size();
+}
+
+QByteArray png(const veltrin::Picture &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    veltrin::toQImage(picture).save(&buffer, "png");
+    return bytes;
 }
 
 } // namespace
@@ -55,6 +69,14 @@ int main(int argc, char **argv)
                      argv[2]);
     for (const veltrin::testing::PictureSample &sample : veltrin::testing::pictureSamples())
         written += writeSeed(out, QString::fromStdString(sample.name), sample.suffix, sample.bytes);
+    // Sealed within the fuzzer's cost bound.
+    veltrin::testing::SequenceRandomBytes random;
+    const veltrin::Picture sealed =
+        veltrin::protectedPicture::seal(u"封", u"Veltrin2026", random, {1, 8 * 1024}).image;
+    written += writeSeed(out, QStringLiteral("robust.png"), QStringLiteral("png"),
+                         png(veltrin::robustPicture::encode(u"经得起转发").image));
+    written += writeSeed(out, QStringLiteral("robust-sealed.png"), QStringLiteral("png"),
+                         png(veltrin::robustPicture::encodeSealed(sealed).image));
     for (int i = 3; i < argc; ++i) {
         const QFileInfo info(QString::fromLocal8Bit(argv[i]));
         QFile file(info.filePath());

@@ -82,6 +82,9 @@ void decodeRobust(const Picture &image)
         std::fprintf(stderr, "decoded a robust picture the detector did not find\n");
         std::abort();
     }
+    // A sealed payload goes the protected picture's way.
+    if (!decoded.sealed.isNull())
+        openProtected(decoded.sealed);
 }
 
 } // namespace
