@@ -19,28 +19,15 @@ namespace {
 const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
 const QByteArray strongLine = strong.toUtf8() + '\n';
 
-class CliProtected : public ::testing::Test
+class CliProtected : public CliFolder
 {
 protected:
-    QString path(const QString &name) const { return dir.filePath(name); }
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     CliRun encrypt(const QString &textFile, const QStringList &password)
     {
         return runCli(QStringList{u"encrypt"_s, u"--protect"_s, u"-i"_s, path(textFile), u"-o"_s,
                                   path(u"p.bmp"_s), u"-f"_s} +
                       password);
     }
-    CliRun decrypt(const QString &picture, const QStringList &password)
-    {
-        return runCli(QStringList{u"decrypt"_s, path(picture)} + password);
-    }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(CliProtected, TextsComeBack)

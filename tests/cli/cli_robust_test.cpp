@@ -66,21 +66,9 @@ QImage withVersion(QImage picture, int modules, std::uint8_t version)
     return picture;
 }
 
-class CliRobust : public ::testing::Test
+class CliRobust : public CliFolder
 {
 protected:
-    QString path(const QString &name) const { return dir.filePath(name); }
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     // As a chat program sends it on: JPEG at quality 50, 4:2:0.
     void asJpeg(const QString &from, const QString &to)
     {
@@ -95,12 +83,6 @@ protected:
                                   path(picture), u"-f"_s} +
                       options);
     }
-    CliRun decrypt(const QString &picture, const QStringList &password = {})
-    {
-        return runCli(QStringList{u"decrypt"_s, path(picture)} + password);
-    }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(CliRobust, TextsComeBackFromPngAndFromJpeg)

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 namespace veltrin::testing {
 
@@ -34,5 +38,29 @@ CliRun runCli(const QStringList &arguments, const CliOptions &options = {});
 
 // The text as a user's file holds it: LF line breaks, in UTF-8.
 QByteArray unixText(const QString &windowText);
+
+// A test with a folder of its own for the files it hands the program.
+class CliFolder : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    CliRun decrypt(const QString &picture, const QStringList &options = {})
+    {
+        return runCli(QStringList{QStringLiteral("decrypt"), path(picture)} + options);
+    }
+
+    QTemporaryDir dir;
+};
 
 } // namespace veltrin::testing
