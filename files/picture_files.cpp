@@ -24,6 +24,17 @@ PictureLoad LoadPicture(const QString &strFileName, PictureLoader &loader)
     return {loader.loadPictureFallback(strFileName), 0, {}};
 }
 
+namespace {
+
+// Save writes PNG too, and a robust picture comes back from a chat program as
+// a JPEG: the first filter shows every picture the loader reads, the upper
+// case names of cameras and phones included.
+const QString openFilter =
+    QStringLiteral("图片|*.bmp;*.png;*.jpg;*.jpeg;*.webp;*.gif;*.tif;*.tiff;*.tga;"
+                   "*.BMP;*.PNG;*.JPG;*.JPEG|bmp格式|*.bmp|");
+
+} // namespace
+
 PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter &writer,
                            MessageBox &messages)
     : module_(module), loader_(loader), writer_(writer), messages_(messages)
@@ -32,8 +43,7 @@ PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter
 OpenedFile PictureFiles::open(PictureSurface &picture4)
 {
     OpenedFile opened;
-    opened.fileName =
-        module_.FileDialog(0, QStringLiteral("打开图片"), QStringLiteral("bmp格式|*.bmp|"));
+    opened.fileName = module_.FileDialog(0, QStringLiteral("打开图片"), openFilter);
     if (opened.fileName.isEmpty())
         return opened;
     opened.load = load(opened.fileName, picture4);

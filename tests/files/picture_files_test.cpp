@@ -346,6 +346,11 @@ TEST_F(PictureFilesTest, CancelledOpenKeepsThePicture)
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_FALSE(dialogs.calls[0].save);
     EXPECT_EQ(dialogs.calls[0].record.lpstrTitle, QStringLiteral("打开图片"));
+    // The filter shown first lists what Save writes and what chat programs send.
+    const QStringList first =
+        dialogs.calls[0].record.lpstrFilter.split(QChar(u'\0')).at(1).split(u';');
+    for (const char *pattern : {"*.bmp", "*.png", "*.jpg", "*.JPG", "*.webp"})
+        EXPECT_TRUE(first.contains(QLatin1String(pattern))) << pattern;
 }
 
 TEST_F(PictureFilesTest, AFullSizeCipherPictureSurvivesSaveAndOpen)
