@@ -234,6 +234,25 @@ bool lossyTiff(std::optional<std::uint32_t> compression)
     }
 }
 
+// Decodes into a picture filled with `byte` beforehand, where the reader
+// takes the picture it is given.
+QImage decodeOnto(QByteArray bytes, const QByteArray &format, const QImage &like,
+                  unsigned char byte)
+{
+    QImage image(like.size(), like.format());
+    if (image.isNull())
+        return {};
+    if (like.colorCount() > 0)
+        image.setColorTable(like.colorTable());
+    std::memset(image.bits(), byte, static_cast<std::size_t>(image.sizeInBytes()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(false);
+    return reader.read(&image) ? image : QImage();
+}
+
 PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
 {
     QBuffer probe(&bytes);
@@ -281,6 +300,14 @@ PictureLoad decodeBytes(QByteArray bytes, const QString &suffix)
     QImage image = reader.read();
     if (image.isNull() || !indicesInsidePalette(image))
         return invalidPicture();
+    // Qt's TIFF reader leaves the rows of a strip the file does not hold as
+    // the memory was: read onto black and onto white, they must agree.
+    if (format == "tiff") {
+        const QImage black = decodeOnto(bytes, format, image, 0x00);
+        if (black.isNull() || !samePixels(black, decodeOnto(bytes, format, image, 0xFF)))
+            return invalidPicture();
+        image = black;
+    }
     // The picture box keeps 32-bit pixels: a 1-bit picture of a few megabytes
     // would take gigabytes there.
     if (qint64(image.width()) * image.height() * 4 > pictureByteLimit())

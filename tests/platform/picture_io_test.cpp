@@ -501,6 +501,21 @@ TEST(PictureLayout, APngChunkCutAnywhereIsNotInside)
               481);
 }
 
+TEST(PictureLoader, RefusesATiffWhosePixelsTheFileDoesNotHold)
+{
+    // A 4 x 2 picture without its strips' byte counts: libtiff reckons them
+    // from the height, and the rows the file does not hold would keep
+    // whatever the memory held.
+    const QByteArray tiff = QByteArray::fromBase64(
+        "SUkqACAAAAD/AAAA/wAAAP/3//////8AAP8A/wD/AAAOAAABAwABAAAABAAAAAEBAwABAAAAAgAAAAIBAwADAAAA"
+        "3gAAAAMBAwABAAAAAQAAAAYBAwABAAAAAgAAABEBBAABAAAACAAAAAGJUE5HDQoaCgAAAA1JSBIBAwABAAAAAQAA"
+        "ABUBAwABAABVBQAXAQQAAQAAABgAAAAaAQUAAQAAAM4AAAAbAQUAAQAAANYAAAAcAQMAAQAAAAEAAAAAAAAAAgAA"
+        "AAAAKABkAAAAAQAAAAhEUv8AACAAAAAgEAAAAAAGgfn0K5/XAAAIAAgBAAAAgg==");
+    const PictureLoad load = QtPictureLoader().loadBytes(tiff, QStringLiteral("tif"));
+    EXPECT_FALSE(load.picture.has_value());
+    EXPECT_EQ(load.errorNumber, 481);
+}
+
 TEST(PictureLoader, ReadsNoFurtherThanTheAllocationLimitWhateverTheSizeSays)
 {
     // A file under /proc has size 0 and goes on for hundreds of gigabytes.
