@@ -41,6 +41,9 @@ seconds=${1:-60}
 cmake -S . -B build/fuzz "${options[@]}"
 cmake --build build/fuzz --target veltrin_fuzz_picture veltrin_fuzz_seed_corpus
 # libpng reports every broken file on its own; those lines are left out.
+# One seed unless told another (VELTRIN_FUZZ_SEED=0: a new one each run), so
+# that CI repeats the run a developer made; longer runs explore further.
 build/fuzz/tests/fuzz/veltrin_fuzz_picture -max_total_time="$seconds" -timeout=10 \
+    -seed="${VELTRIN_FUZZ_SEED:-1}" \
     -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ \
     "$corpus" build/fuzz/fuzz-seeds 2>&1 | grep -v '^libpng error: '
