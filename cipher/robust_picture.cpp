@@ -364,10 +364,16 @@ std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
     found.payload = header[4] << 16 | header[5] << 8 | header[6];
     found.parity = header[7];
     found.modules = header[8] << 8 | header[9];
-    if (found.modules != grid || header[3] > std::uint8_t(Packing::Sealed) || found.parity < 2 ||
+    // A neighbouring guess of the grid may still read the header right.
+    if (found.modules != grid) {
+        if (failure != Failure::NotConforming)
+            failure = Failure::Damaged;
+        return std::nullopt;
+    }
+    if (header[3] > std::uint8_t(Packing::Sealed) || found.parity < 2 ||
         found.parity > mostParity || found.parity % 2 || found.payload < 1 ||
         !fits(found.payload, found.parity, grid)) {
-        failure = Failure::Damaged;
+        failure = Failure::NotConforming;
         return std::nullopt;
     }
     return found;
@@ -548,25 +554,25 @@ Decoded decode(const Picture &image, const Grid &grid)
         // Opened as any protected picture, which checks its own header.
         Picture sealed = protectedPicture::pictureOf(payload);
         if (!protectedPicture::hasSignature(sealed))
-            return {{}, {}, Failure::Damaged};
+            return {{}, {}, Failure::NotConforming};
         return {{}, std::move(sealed), Failure::None};
     }
     if (grid.packing == Packing::Zstd) {
         const unsigned long long claimed = ZSTD_getFrameContentSize(payload.data(), payload.size());
         if (claimed == ZSTD_CONTENTSIZE_ERROR || claimed == ZSTD_CONTENTSIZE_UNKNOWN ||
             claimed > longestUtf8)
-            return {{}, {}, Failure::Damaged};
+            return {{}, {}, Failure::NotConforming};
         std::vector<std::uint8_t> text(std::size_t(claimed) + 1);
         const std::size_t size =
             ZSTD_decompress(text.data(), text.size(), payload.data(), payload.size());
         if (ZSTD_isError(size) || size != claimed)
-            return {{}, {}, Failure::Damaged};
+            return {{}, {}, Failure::NotConforming};
         text.resize(size);
         payload = std::move(text);
     }
     std::optional<std::u16string> text = utf8::decode(payload);
     if (!text || text->size() > longestText)
-        return {{}, {}, Failure::Damaged};
+        return {{}, {}, Failure::NotConforming};
     return {std::move(*text), {}, Failure::None};
 }
 

@@ -23,7 +23,10 @@ enum class Failure {
     None,
     NotRobust, // no timing edges, or no header that decodes behind them
     NewerVersion,
-    Damaged, // more wrong modules than the correction mends, or bytes the format forbids
+    Damaged, // more wrong modules than the correction mends
+    // Corrected without error, yet holding bytes the format forbids: the
+    // maker does not follow the format, and no better picture will help.
+    NotConforming,
     TextTooLong,
 };
 

@@ -138,8 +138,10 @@ std::u16string robustFailureText(robustPicture::Failure failure, std::size_t fit
     case Failure::NewerVersion:
         return u"这张经得起转发的图片是更新版本的 Veltrin 做的，这个版本读不了。请更新 Veltrin。";
     case Failure::TextTooLong:
-        return u"文字太长，经得起转发的图片放不下。最多能放前 " +
+        return u"文字太长，经得起转发的图片放不下（每个换行按 CR LF 算两个字符）。最多能放前 " +
                number(static_cast<long long>(fits)) + u" 个字符。";
+    case Failure::NotConforming:
+        return u"这张经得起转发的图片是由不遵循格式的程序生成的，里面的文字无法读出。";
     case Failure::NotRobust:
         return invalidPictureText();
     case Failure::None:

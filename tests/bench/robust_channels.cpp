@@ -136,6 +136,8 @@ const char *outcome(const robustPicture::Decoded &result, const std::u16string &
         return "newer";
     case robustPicture::Failure::Damaged:
         return "damaged";
+    case robustPicture::Failure::NotConforming:
+        return "not-conforming";
     case robustPicture::Failure::TextTooLong:
         break;
     }
