@@ -13,6 +13,7 @@
 #include "protected_picture.h"
 #include "qt_adapters.h"
 #include "robust_picture.h"
+#include "runtime_error.h"
 
 #include <optional>
 
@@ -64,8 +65,9 @@ int decryptRobust(const Picture &picture, const Recognition &kind, const QString
         return Success;
     }
     const Recognition carried = recognise(decoded.sealed);
+    // The bytes were corrected without error, so their maker wrote them so.
     if (carried.kind != PictureKind::Protected)
-        throw CliError(NotDecrypted, describe(robustPicture::Failure::Damaged));
+        throw CliError(NotDecrypted, describe(robustPicture::Failure::NotConforming));
     return decryptProtected(decoded.sealed, carried, password, name, crlf);
 }
 
@@ -108,16 +110,24 @@ int DecryptCommand::run(const QCommandLineParser &parser, const QStringList &pos
         return decryptRobust(picture4.pixels(), kind, password, inputName(path), crlf);
     CipherMembers members = membersAfterFormLoad();
     std::optional<QString> text;
-    Decryptor(members, codePage936())
-        .run({toU16(password), picture4,
-              [&text](const std::u16string &decoded) { text = fromU16(decoded); }, [](bool) {},
-              [](bool) {}});
+    try {
+        Decryptor(members, codePage936())
+            .run({toU16(password), picture4,
+                  [&text](const std::u16string &decoded) { text = fromU16(decoded); }, [](bool) {},
+                  [](bool) {}});
+    } catch (const RuntimeError &error) {
+        throw CliError(NotDecrypted, describe(error, !password.isEmpty()));
+    }
 
     if (!text)
         throw CliError(NotDecrypted, say(phrase::blankPicture));
     // Mostly a wrong password; a script must not take it for an empty text.
+    // A key is never negative, so a first pixel no key lifts above 0 gives
+    // no text for any password: a cropped robust picture, for one.
     if (members.readLength <= 0)
-        throw CliError(NotDecrypted, say(phrase::noText));
+        throw CliError(NotDecrypted,
+                       say(members.readLength + members.key <= 0 ? phrase::noTextForAnyPassword
+                                                                 : phrase::noText));
     writeText(*text, crlf);
     return Success;
 }

@@ -21,6 +21,7 @@
 #include "robust_picture.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 
 namespace veltrin::cli {
@@ -68,7 +69,7 @@ QImage robustPictureOf(const QString &text, const QString &password, bool protec
         protect && sealable ? robustPicture::encodeSealed(sealedPicture(text, password))
                             : robustPicture::encode(toU16(text));
     if (encoded.failure != robustPicture::Failure::None)
-        throw CliError(Usage, say(phrase::robustTooLong).arg(encoded.fits));
+        throw CliError(Usage, say(phrase::textTooLong).arg(text.size()).arg(encoded.fits));
     return toQImage(encoded.image);
 }
 
@@ -170,6 +171,11 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
         robust ? PictureFormat::Png : PictureFormat::Bmp);
     const bool replace = parser.isSet(force_);
     // Told before the text is typed; the write itself checks again, race-free.
+    // --force replaces no folder, so that is what to say of one.
+    if (!toStandardOutput && QFileInfo(output).isDir())
+        throw CliError(
+            Usage,
+            say(phrase::cannotWrite).arg(QDir::toNativeSeparators(output), say(phrase::isFolder)));
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
         throw CliError(Usage, say(phrase::outputExists).arg(output));
 
@@ -177,7 +183,8 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     const bool requireStrong = parser.isSet(requireStrong_);
     if (requireStrong && !protect)
         throw CliError(Usage, say(phrase::requireStrongNeedsProtect));
-    const QString password = password_.read(parser);
+    // A typing mistake would seal the text under a password nobody knows.
+    const QString password = password_.read(parser, protect);
     if (protect && password.isEmpty())
         throw CliError(Usage, say(phrase::protectNeedsPassword));
     // Nothing of it would reach the picture, which anyone can read.

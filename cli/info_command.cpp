@@ -15,22 +15,43 @@
 #include "robust_picture.h"
 #include "runtime_error.h"
 
+#include <optional>
+
 namespace veltrin::cli {
 
 namespace {
 
-// Why the picture is not one the Encryptor wrote without a password, or
-// nothing when it is.
-QString incompleteBecause(const PictureSurface &picture)
+// The key of the password the Encryptor wrote the header with (0: none),
+// or nothing when no password gives a header it writes. The second factor,
+// 2 or 3 plus the key, tells the key.
+std::optional<std::int32_t> classicKey(const PictureSurface &picture)
 {
     const std::int32_t length = picture.Point(0, 0);
     const std::int32_t factorA = picture.Point(15, 0);
     const std::int32_t factorB = picture.Point(30, 0);
+    for (const std::int32_t factor : {2, 3}) {
+        const std::int64_t key = std::int64_t(factorB) - factor;
+        // No password of letters and digits sums to 1 to 47.
+        if (key < 0 || (key > 0 && key < '0') || key > std::int64_t(longestPassword) * 'z')
+            continue;
+        if (length - key >= 1 && length - key <= longestText && factorA - key >= 1000000 &&
+            factorA - key <= 1999999)
+            return std::int32_t(key);
+    }
+    return std::nullopt;
+}
+
+// Why the picture is not one the Encryptor wrote without a password, or
+// nothing when it is.
+QString incompleteBecause(const PictureSurface &picture, std::optional<std::int32_t> key)
+{
+    const std::int32_t length = picture.Point(0, 0);
     if (length == PictureSurface::white)
         return say(phrase::blank);
-    if (length < 1 || length > longestText || factorA < 1000000 || factorA > 1999999 ||
-        (factorB != 2 && factorB != 3))
+    if (!key)
         return say(phrase::foreignHeader);
+    if (*key != 0)
+        return say(phrase::passwordHeader);
     const Picture &area = picture.pixels();
     if (!WalkFits(length, area.width, area.height))
         return say(phrase::cellsOutside);
@@ -121,15 +142,18 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
         writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
         return Success;
     }
-    const QString why = incompleteBecause(picture);
-    const QStringList lines{
-        say(phrase::infoSize).arg(size.width()).arg(size.height()),
-        say(phrase::infoHeader)
-            .arg(picture.Point(0, 0))
-            .arg(picture.Point(15, 0))
-            .arg(picture.Point(30, 0)),
-        say(phrase::infoComplete)
-            .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why))};
+    const std::optional<std::int32_t> key = classicKey(picture);
+    const QString why = incompleteBecause(picture, key);
+    QStringList lines{say(phrase::infoSize).arg(size.width()).arg(size.height())};
+    if (key)
+        lines << say(phrase::infoKind)
+                     .arg(say(*key == 0 ? phrase::kindClassic : phrase::kindClassicWithPassword));
+    lines << say(phrase::infoHeader)
+                 .arg(picture.Point(0, 0))
+                 .arg(picture.Point(15, 0))
+                 .arg(picture.Point(30, 0))
+          << say(phrase::infoComplete)
+                 .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why));
     writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
     return Success;
 }

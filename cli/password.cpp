@@ -31,7 +31,7 @@ bool PasswordOptions::readsStandardInput(const QCommandLineParser &parser) const
     return parser.isSet(file_) && parser.value(file_) == u"-";
 }
 
-QString PasswordOptions::read(const QCommandLineParser &parser) const
+QString PasswordOptions::read(const QCommandLineParser &parser, bool confirm) const
 {
     const int given =
         int(parser.isSet(password_)) + int(parser.isSet(file_)) + int(parser.isSet(ask_));
@@ -53,6 +53,8 @@ QString PasswordOptions::read(const QCommandLineParser &parser) const
         if (!answer)
             throw CliError(Usage, say(phrase::noTerminal));
         password = *answer;
+        if (confirm && askWithoutEcho(say(phrase::passwordAgainPrompt)) != answer)
+            throw CliError(Usage, say(phrase::passwordsDiffer));
     }
     checkPassword(password);
     return password;

@@ -22,7 +22,9 @@ public:
     // The password the options give (empty when none is given), refused with
     // CliError(Usage) unless it is one the window accepts: at most 20 letters
     // A-Z, a-z and digits 0-9.
-    QString read(const QCommandLineParser &parser) const;
+    // With `confirm`, a password typed on the terminal is asked twice and
+    // refused when the two differ.
+    QString read(const QCommandLineParser &parser, bool confirm = false) const;
 
 private:
     QCommandLineOption password_;

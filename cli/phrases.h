@@ -117,6 +117,10 @@ inline constexpr Phrase standardInputTwice{
     u"标准输入（“-”）只能提供一样东西：文字、图片或密码"};
 inline constexpr Phrase noTerminal{u"--ask-password needs a terminal", u"--ask-password 需要终端"};
 inline constexpr Phrase passwordPrompt{u"Password: ", u"密码："};
+inline constexpr Phrase passwordAgainPrompt{u"Password again: ", u"再输入一次密码："};
+inline constexpr Phrase passwordsDiffer{
+    u"the two passwords typed differ; nothing written, try again",
+    u"两次输入的密码不一样；没有写任何文件，请再试一次"};
 
 // Reading and writing files
 inline constexpr Phrase standardInput{u"standard input", u"标准输入"};
@@ -157,13 +161,17 @@ inline constexpr Phrase notUtf8{u"the text is not valid UTF-8: invalid bytes %1"
                                 u"文字不是有效的 UTF-8：无效字节位于%1"};
 inline constexpr Phrase textEmpty{u"the text is empty: there is nothing to encrypt",
                                   u"文字是空的：没有可加密的内容"};
+// For the classic and protected kinds, and for the robust one, whose limit
+// depends on the text.
 inline constexpr Phrase textTooLong{
-    u"the text has %1 characters, each line break counted as two (CR LF); at most 12000 fit",
-    u"文字有 %1 个字符（每个换行按 CR LF 算两个）；最多只能有 12000 个"};
+    u"the text has %1 characters, each line break counted as two (CR LF); at most its first "
+    u"%2 fit",
+    u"文字有 %1 个字符（每个换行按 CR LF 算两个）；最多能放前 %2 个"};
 inline constexpr Phrase textFarTooLong{u"the text is longer than 12000 characters",
                                        u"文字超过 12000 个字符"};
-inline constexpr Phrase unstorable{u"code page 936 cannot store the character %1 %2",
-                                   u"代码页 936 无法保存字符 %1（位于%2）"};
+inline constexpr Phrase unstorable{
+    u"code page 936 cannot store the character %1 %2; --protect or --robust store any character",
+    u"代码页 936 无法保存字符 %1（位于%2）；--protect 或 --robust 能保存任何字符"};
 
 // Pictures and the cipher
 inline constexpr Phrase cannotReadPicture{u"cannot read %1 as a picture: %2 (error %3)",
@@ -180,16 +188,26 @@ inline constexpr Phrase incompletePicture{
 inline constexpr Phrase blankPicture{u"the picture is blank: there is nothing to decrypt",
                                      u"图片是空白的：没有可解密的内容"};
 inline constexpr Phrase runtimeError{u"run-time error %1: %2", u"运行时错误 %1：%2"};
-inline constexpr Phrase invalidCall{
-    u"invalid procedure call or argument (a wrong password, or a picture Veltrin did not make)",
-    u"无效的过程调用或参数（密码不对，或者图片不是 Veltrin 生成的）"};
-inline constexpr Phrase overflow{u"overflow (a wrong password, or a picture Veltrin did not make)",
-                                 u"溢出（密码不对，或者图片不是 Veltrin 生成的）"};
+inline constexpr Phrase invalidCall{u"invalid procedure call or argument", u"无效的过程调用或参数"};
+inline constexpr Phrase overflow{u"overflow", u"溢出"};
 inline constexpr Phrase outOfRange{
     u"subscript out of range: the picture cannot hold the text its header claims",
     u"下标越界：图片容不下它标明的文字"};
+inline constexpr Phrase becauseWrongPassword{
+    u"%1 (a wrong password, or a picture Veltrin did not make)",
+    u"%1（密码不对，或者图片不是 Veltrin 生成的）"};
+inline constexpr Phrase becauseNoPassword{
+    u"%1 (a picture made with a password, which decrypt needs: give it with -p, --password-file "
+    u"or --ask-password; or a picture Veltrin did not make)",
+    u"%1（图片加密时设了密码，解密时要给出同一个密码：请用 -p、--password-file 或 "
+    u"--ask-password；或者图片不是 Veltrin 生成的）"};
 inline constexpr Phrase noText{u"the picture's header gives no text; the password may be wrong",
                                u"图片头部表明没有文字；密码可能不对"};
+inline constexpr Phrase noTextForAnyPassword{
+    u"the picture's header gives no text, whatever the password: it is a picture Veltrin did not "
+    u"make, or a robust one damaged, scaled down or cropped too much to be recognised",
+    u"图片头部表明没有文字，用什么密码都一样：图片不是 Veltrin 生成的，"
+    u"或者是一张损坏、缩小或裁剪得太多、认不出来的经得起转发的图片"};
 
 // Protected pictures
 inline constexpr Phrase protectNeedsPassword{
@@ -222,9 +240,6 @@ inline constexpr Phrase outOfMemory{u"not enough memory for the key derivation (
                                     u"内存不够，无法计算密钥（需要 %1 MiB）"};
 
 // Robust pictures
-inline constexpr Phrase robustTooLong{
-    u"the text is too long for a robust picture; at most its first %1 characters fit",
-    u"文字太长，经得起转发的图片放不下。最多能放前 %1 个字符。"};
 inline constexpr Phrase robustUnusedPassword{
     u"a robust picture without --protect keeps no password and anyone can read it; add "
     u"--protect to seal the text with the password, or leave the password out",
@@ -235,6 +250,10 @@ inline constexpr Phrase robustDamaged{
     u"the text; ask for the original picture and try again",
     u"这张经得起转发的图片损坏得太厉害（压缩、缩小或裁剪得太多），读不出文字。请让对方发送原图再试"
     u"。"};
+inline constexpr Phrase robustNotConforming{
+    u"the robust picture was made by a program that does not follow the format; its text "
+    u"cannot be read",
+    u"这张经得起转发的图片是由不遵循格式的程序生成的，里面的文字无法读出。"};
 inline constexpr Phrase robustNewer{
     u"the robust picture was made by a newer version of Veltrin, which this version cannot "
     u"read; update Veltrin",
@@ -273,6 +292,10 @@ inline constexpr Phrase years{u"years", u"年"};
 
 // info
 inline constexpr Phrase infoKind{u"kind: %1", u"类型：%1"};
+inline constexpr Phrase kindClassic{u"classic", u"普通"};
+inline constexpr Phrase kindClassicWithPassword{
+    u"classic, made with a password (decrypt needs it: -p, --password-file or --ask-password)",
+    u"普通，加密时设了密码（解密时要给出它：-p、--password-file 或 --ask-password）"};
 inline constexpr Phrase kindProtected{u"protected, format version %1", u"受保护，格式版本 %1"};
 inline constexpr Phrase infoKdf{u"key derivation: Argon2id, %1 passes, %2 KiB",
                                 u"密钥派生：Argon2id，%1 遍，%2 KiB"};
@@ -298,6 +321,7 @@ inline constexpr Phrase noBecause{u"no (%1)", u"否（%1）"};
 inline constexpr Phrase blank{u"blank", u"空白"};
 inline constexpr Phrase foreignHeader{u"the header is not one Veltrin writes",
                                       u"头部数值不是 Veltrin 写的"};
+inline constexpr Phrase passwordHeader{u"it needs its password", u"要有加密时设的密码"};
 inline constexpr Phrase cellsOutside{u"its cells run past the picture", u"文字的像素超出了图片"};
 
 } // namespace phrase

@@ -73,25 +73,32 @@ void warnIfLossy(const QString &path, const OpenedPicture &picture, const Recogn
             say(phrase::lossyPicture).arg(inputName(path), QString::fromLatin1(picture.format)));
 }
 
-QString describe(const RuntimeError &error)
+QString describe(const RuntimeError &error, bool passwordGiven)
 {
     QString reason = description(error);
-    if (!chinese()) {
-        switch (error.number()) {
-        case RuntimeError::InvalidProcedureCall:
-            reason = say(phrase::invalidCall);
-            break;
-        case RuntimeError::Overflow:
-            reason = say(phrase::overflow);
-            break;
-        case RuntimeError::SubscriptOutOfRange:
+    const Phrase *because =
+        passwordGiven ? &phrase::becauseWrongPassword : &phrase::becauseNoPassword;
+    switch (error.number()) {
+    case RuntimeError::InvalidProcedureCall:
+        reason = say(phrase::invalidCall);
+        break;
+    case RuntimeError::Overflow:
+        reason = say(phrase::overflow);
+        break;
+    case RuntimeError::SubscriptOutOfRange:
+        // The window's Chinese description already names a wrong password.
+        if (!chinese() || !passwordGiven)
             reason = say(phrase::outOfRange);
-            break;
-        default:
-            break;
-        }
+        if (passwordGiven)
+            because = nullptr;
+        break;
+    default:
+        because = nullptr;
+        break;
     }
-    return say(phrase::runtimeError).arg(error.number()).arg(reason);
+    return say(phrase::runtimeError)
+        .arg(error.number())
+        .arg(because ? say(*because).arg(reason) : reason);
 }
 
 } // namespace veltrin::cli
@@ -133,8 +140,10 @@ namespace veltrin::cli {
 
 QString describe(robustPicture::Failure failure)
 {
-    return say(failure == robustPicture::Failure::NewerVersion ? phrase::robustNewer
-                                                               : phrase::robustDamaged);
+    using robustPicture::Failure;
+    return say(failure == Failure::NewerVersion    ? phrase::robustNewer
+               : failure == Failure::NotConforming ? phrase::robustNotConforming
+                                                   : phrase::robustDamaged);
 }
 
 } // namespace veltrin::cli

@@ -27,8 +27,9 @@ void warnIfLossy(const QString &path, const OpenedPicture &picture, const Recogn
 // readable or not.
 bool robustMarked(const Recognition &kind);
 
-// "run-time error <number>: <reason>", for standard error.
-QString describe(const RuntimeError &error);
+// "run-time error <number>: <reason>", for standard error; the likely cause
+// of a decrypt's error depends on whether a password was given.
+QString describe(const RuntimeError &error, bool passwordGiven = true);
 
 // Why a protected picture was not made or not decrypted.
 QString describe(protectedPicture::Failure failure);

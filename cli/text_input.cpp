@@ -97,7 +97,7 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
     if (storage == Storage::Utf8Measured)
         return text;
     if (text.size() > longestText)
-        throw CliError(Usage, say(phrase::textTooLong).arg(text.size()));
+        throw CliError(Usage, say(phrase::textTooLong).arg(text.size()).arg(longestText));
     if (storage == Storage::Utf8)
         return text;
     if (const auto lacking =

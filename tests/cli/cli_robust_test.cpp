@@ -28,10 +28,10 @@ namespace {
 const QString strong = u"Kq7vX2mLp9Rt4Wz8"_s;
 const QByteArray pngSignature("\x89PNG\r\n\x1A\n");
 
-// The picture with its header's version byte set, redrawn as
+// The picture with one of its header's bytes set, redrawn as
 // docs/robust-picture.md lays it out: the header's 26 bytes lead the
 // whitened stream, row by row inside the timing edges.
-QImage withVersion(QImage picture, int modules, std::uint8_t version)
+QImage withHeaderByte(QImage picture, int modules, int index, std::uint8_t value)
 {
     constexpr int headerBits = 26 * 8;
     const int module = picture.width() / modules, inner = modules - 2;
@@ -53,7 +53,7 @@ QImage withVersion(QImage picture, int modules, std::uint8_t version)
         if (isDark != mask[std::size_t(i)])
             header[std::size_t(i / 8)] |= std::uint8_t(1 << (7 - i % 8));
     }
-    header[2] = version;
+    header[std::size_t(index)] = value;
     const std::vector<std::uint8_t> parity = reedSolomon::parity(header, 16);
     header.insert(header.end(), parity.begin(), parity.end());
     for (int i = 0; i < headerBits; ++i) {
@@ -127,6 +127,7 @@ TEST_F(CliRobust, ASealedOneOpensOnlyWithItsPassword)
         for (int x = w / 40; x < w - w / 40; ++x)
             damaged.setPixel(x, y, damaged.pixel(x, y) ^ 0xFFFFFF);
     ASSERT_TRUE(damaged.save(path(u"damaged.png"_s)));
+    ASSERT_TRUE(QImage(path(u"s.png"_s)).copy(0, 0, w / 2, h / 2).save(path(u"cropped.png"_s)));
 
     struct Case
     {
@@ -144,6 +145,7 @@ TEST_F(CliRobust, ASealedOneOpensOnlyWithItsPassword)
          u"wrong password, or the picture has been changed"_s},
         {u"s.jpg"_s, {}, 2, u"is a protected picture: give its password"_s},
         {u"damaged.png"_s, {u"-p"_s, strong}, 1, u"the robust picture is too damaged"_s},
+        {u"cropped.png"_s, {u"-p"_s, strong}, 1, u"or a robust one damaged, scaled down"_s},
     };
     for (const Case &c : cases) {
         const CliRun result = decrypt(c.picture, c.password);
@@ -192,14 +194,17 @@ TEST_F(CliRobust, InfoNamesTheKindItsGridAndTheCarriedHeader)
     }
 }
 
-TEST_F(CliRobust, ANewerVersionIsToldApart)
+TEST_F(CliRobust, ANewerVersionAndAMakerThatBreaksTheFormatAreToldApart)
 {
     ASSERT_EQ(encrypt(u"x"_s, {}, u"r.png"_s).status, 0);
     const QImage made(path(u"r.png"_s));
     const int modules = robustPicture::detect(toPicture(made)).grid->modules;
     // The same version redrawn still reads: the redrawing itself breaks nothing.
-    ASSERT_TRUE(withVersion(made, modules, 1).save(path(u"same.png"_s)));
-    ASSERT_TRUE(withVersion(made, modules, 2).save(path(u"newer.png"_s)));
+    ASSERT_TRUE(withHeaderByte(made, modules, 2, 1).save(path(u"same.png"_s)));
+    ASSERT_TRUE(withHeaderByte(made, modules, 2, 2).save(path(u"newer.png"_s)));
+    // Bytes the format forbids: a packing it does not know, "x" for a zstd frame.
+    ASSERT_TRUE(withHeaderByte(made, modules, 3, 3).save(path(u"unknown.png"_s)));
+    ASSERT_TRUE(withHeaderByte(made, modules, 3, 1).save(path(u"zstd.png"_s)));
     const QString newer = u"the robust picture was made by a newer version of Veltrin"_s;
     struct Case
     {
@@ -212,6 +217,8 @@ TEST_F(CliRobust, ANewerVersionIsToldApart)
     const Case cases[] = {
         {{u"decrypt"_s, path(u"same.png"_s)}, {}, 0, "x", {}},
         {{u"decrypt"_s, path(u"newer.png"_s)}, {}, 1, {}, newer},
+        {{u"decrypt"_s, path(u"unknown.png"_s)}, {}, 1, {}, u"does not follow the format"_s},
+        {{u"decrypt"_s, path(u"zstd.png"_s)}, {}, 1, {}, u"does not follow the format"_s},
         {{u"decrypt"_s, path(u"newer.png"_s)},
          {{u"LANG"_s, u"zh_CN.UTF-8"_s}},
          1,

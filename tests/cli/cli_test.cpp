@@ -285,12 +285,12 @@ INSTANTIATE_TEST_SUITE_P(
                 Words{"encrypt", "-i", "{in}/12001.txt", "-o", "out.bmp"},
                 {},
                 2,
-                "the text has 12001 characters"},
+                "each line break counted as two (CR LF); at most its first 12000 fit"},
         Outcome{"robust_text_of_12001",
                 Words{"encrypt", "--robust", "-i", "{in}/12001.txt", "-o", "out.png"},
                 {},
                 2,
-                "too long for a robust picture; at most its first 12000 characters fit"},
+                "each line break counted as two (CR LF); at most its first 12000 fit"},
         Outcome{"text_of_a_megabyte",
                 Words{"encrypt", "-i", "{in}/huge.txt", "-o", "out.bmp"},
                 {},
@@ -311,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                 Words{"encrypt", "-i", "{in}/emoji.txt", "-o", "out.bmp"},
                 {},
                 2,
-                "(U+1F600) at position 4 (line 2, column 2)"},
+                "(U+1F600) at position 4 (line 2, column 2); --protect or --robust store"},
         Outcome{"not_utf8",
                 Words{"encrypt", "-i", "{in}/latin1.txt", "-o", "out.bmp"},
                 {},
@@ -362,6 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"output_exists", Words{"encrypt", "-o", "existing.bmp"}, "text", 2,
                 "existing.bmp exists; use --force"},
         Outcome{"no_output", Words{"encrypt"}, "text", 2, "give -o PICTURE"},
+        Outcome{"output_is_a_folder", Words{"encrypt", "-o", "{in}"}, "text", 2, "it is a folder"},
         Outcome{"missing_picture",
                 Words{"decrypt", "missing.bmp"},
                 {},
@@ -407,7 +408,9 @@ INSTANTIATE_TEST_SUITE_P(
                 Words{"decrypt", "-p", "zzzzzzzzzz", "{in}/12000.bmp"},
                 {},
                 1,
-                "run-time error 5: invalid procedure call"},
+                "run-time error 5: invalid procedure call or argument (a wrong password"},
+        Outcome{"no_password_for_a_password_picture", Words{"decrypt", "{in}/12000.bmp"}, "", 1,
+                "made with a password, which decrypt needs: give it with -p"},
         Outcome{"wrong_password_short_text",
                 Words{"decrypt", "-p", "zzzzzzzzzz", "{in}/9.bmp"},
                 {},
@@ -417,7 +420,7 @@ INSTANTIATE_TEST_SUITE_P(
                 Words{"decrypt", "{in}/black.bmp"},
                 {},
                 1,
-                "header gives no text"}),
+                "header gives no text, whatever the password"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct Written
@@ -561,15 +564,16 @@ TEST_F(CliTest, InfoOfCipherPictures)
                   0);
         const QString info = QString::fromUtf8(run({QStringLiteral("info"), path("p.bmp")}).out);
         const QStringList lines = info.split(u'\n');
-        ASSERT_EQ(lines.size(), 4) << info.toStdString();
+        ASSERT_EQ(lines.size(), 5) << info.toStdString();
         EXPECT_EQ(lines[0],
                   QStringLiteral("size: %1 x %2 pixels").arg(c.size.width()).arg(c.size.height()));
         const qsizetype length =
             QString::fromUtf8(readFile(input(c.text))).size() + readFile(input(c.text)).count('\n');
+        EXPECT_EQ(lines[1].startsWith(u"kind: classic, made with a password"), !password.isEmpty());
         EXPECT_TRUE(
-            lines[1].startsWith(QStringLiteral("header: %1 ").arg(length + keyOf(password))))
-            << lines[1].toStdString();
-        EXPECT_EQ(lines[2].endsWith(u": yes"), password.isEmpty()) << lines[2].toStdString();
+            lines[2].startsWith(QStringLiteral("header: %1 ").arg(length + keyOf(password))))
+            << lines[2].toStdString();
+        EXPECT_EQ(lines[3].endsWith(u": yes"), password.isEmpty()) << lines[3].toStdString();
     }
 }
 
@@ -580,6 +584,7 @@ struct Language
     std::vector<std::pair<const char *, const char *>> variables;
     Words words;
     const char *message;
+    int status = 2;
 };
 
 class CliLanguage : public CliTest, public ::testing::WithParamInterface<Language>
@@ -591,8 +596,10 @@ TEST_P(CliLanguage, MessagesFollowTheLocale)
     for (const auto &[name, value] : GetParam().variables)
         options.language.insert(QString::fromLatin1(name), QString::fromLatin1(value));
     options.folder = dir.path();
-    const CliRun result = runCli(arguments(GetParam().words), options);
-    EXPECT_EQ(result.status, 2);
+    const CliRun result =
+        runCli(arguments(GetParam().words).replaceInStrings(QStringLiteral("{in}"), inputs->path()),
+               options);
+    EXPECT_EQ(result.status, GetParam().status);
     EXPECT_TRUE(result.err.contains(QString::fromUtf8(GetParam().message)))
         << result.err.toStdString();
 }
@@ -615,6 +622,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Language{{{"LC_ALL", "en_US.UTF-8"}, {"LANG", "zh_CN.UTF-8"}},
                                longPassword,
                                "the password has 21"},
+                      Language{{{"LANG", "zh_CN.UTF-8"}},
+                               {"decrypt", "-p", "zz", "{in}/12000.bmp"},
+                               "运行时错误 5：无效的过程调用或参数（密码不对",
+                               1},
                       // Qt's own texts come from its translations.
                       Language{{{"LANG", "zh_CN.UTF-8"}}, {"encrypt", "--colour"}, "未知选项"}));
 
@@ -744,7 +755,7 @@ TEST_F(CliTest, AskPasswordReadsTheTerminalWithoutEcho)
             if (n <= 0)
                 break;
             shown.append(buffer, n);
-            if (shown.contains("Password: "))
+            if (shown.endsWith(": "))
                 break;
         }
     };
@@ -756,14 +767,25 @@ TEST_F(CliTest, AskPasswordReadsTheTerminalWithoutEcho)
     ASSERT_EQ(write(master, "Pass1234\n", 9), 9);
     ASSERT_TRUE(process.waitForFinished(60000));
     readTerminal(100);
-    close(master);
-
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_FALSE(shown.contains("Pass1234")) << shown.toStdString();
     EXPECT_EQ(run({QStringLiteral("decrypt"), QStringLiteral("-p"), QStringLiteral("Pass1234"),
                    path("p.bmp")})
                   .out,
               readFile(input("9.txt")));
+    // A protected picture asks twice: a typing mistake would seal the text for good.
+    process.start(QStringLiteral(VELTRIN_CLI),
+                  {QStringLiteral("encrypt"), QStringLiteral("--protect"),
+                   QStringLiteral("--ask-password"), QStringLiteral("-i"), input("9.txt"),
+                   QStringLiteral("-o"), path("q.bmp")});
+    for (const char *line : {"Pass1234\n", "Pass1235\n"}) {
+        readTerminal(20000);
+        ASSERT_EQ(write(master, line, 9), 9);
+    }
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("the two passwords typed differ"));
+    close(master);
 }
 #endif
 
