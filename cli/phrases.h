@@ -66,8 +66,9 @@ inline constexpr Phrase passwordOption{
 inline constexpr Phrase passwordFileOption{
     u"Read the password from the first line of FILE ('-': standard input).",
     u"从文件 FILE 的第一行读取密码（“-”表示标准输入）。"};
-inline constexpr Phrase askPasswordOption{u"Ask for the password on the terminal, without echo.",
-                                          u"在终端上询问密码，输入时不显示。"};
+inline constexpr Phrase askPasswordOption{
+    u"Ask for the password on the terminal, without echo; twice for encrypt --protect.",
+    u"在终端上询问密码，输入时不显示；encrypt --protect 时问两次。"};
 inline constexpr Phrase inputOption{
     u"Read the text, UTF-8, from TEXT_FILE ('-' or no -i: standard input).",
     u"从 TEXT_FILE 读取文字，UTF-8 编码（“-”或不用 -i：标准输入）。"};

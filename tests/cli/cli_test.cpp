@@ -623,7 +623,7 @@ INSTANTIATE_TEST_SUITE_P(
                                longPassword,
                                "the password has 21"},
                       Language{{{"LANG", "zh_CN.UTF-8"}},
-                               {"decrypt", "-p", "zz", "{in}/12000.bmp"},
+                               {"decrypt", "-p", "zzzzzzzzzz", "{in}/12000.bmp"},
                                "运行时错误 5：无效的过程调用或参数（密码不对",
                                1},
                       // Qt's own texts come from its translations.
