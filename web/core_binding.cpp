@@ -19,6 +19,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <deque>
 #include <new>
 
@@ -65,6 +66,16 @@ Picture pictureOf(int width, int height, const val &rgb)
 val bytesOf(const std::vector<std::uint8_t> &bytes)
 {
     return val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<val>("slice");
+}
+
+// A text as its UTF-16 code units: embind's own string conversion goes through
+// TextDecoder, which drops a leading U+FEFF and replaces lone surrogates.
+val unitsOf(const std::u16string &text)
+{
+    static_assert(sizeof(char16_t) == sizeof(std::uint16_t));
+    return val(emscripten::typed_memory_view(text.size(),
+                                             reinterpret_cast<const std::uint16_t *>(text.data())))
+        .call<val>("slice");
 }
 
 val pictureResult(const Picture &picture)
@@ -168,7 +179,7 @@ public:
             Decryptor(members_, codePage936())
                 .run({password, picture4,
                       [&](const std::u16string &text) {
-                          result.set("text", text);
+                          result.set("text", unitsOf(text));
                           nothing = text.empty();
                       },
                       [](bool) {}, [](bool) {}});
@@ -225,7 +236,7 @@ private:
             return decryptProtected(decoded.sealed, inner, password, situation);
         }
         val result = val::object();
-        result.set("text", decoded.text);
+        result.set("text", unitsOf(decoded.text));
         return result;
     }
 
@@ -243,7 +254,7 @@ private:
         if (opened.failure != protectedPicture::Failure::None)
             return failed(protectedFailureText(opened.failure, situation));
         val result = val::object();
-        result.set("text", opened.text);
+        result.set("text", unitsOf(opened.text));
         if (opened.text.empty())
             result.set("warning", std::u16string(u"这张受保护的图片里的文字是空的。"));
         return result;

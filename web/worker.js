@@ -20,12 +20,21 @@ const operations = {
   bmpFile: (width, height, rgb) => core.bmpFile(width, height, rgb),
 };
 
+// Code unit by code unit, a byte-order mark and a lone surrogate too.
+function textOf(units) {
+  let text = "";
+  for (let at = 0; at < units.length; at += 8192)
+    text += String.fromCharCode.apply(null, units.subarray(at, at + 8192));
+  return text;
+}
+
 self.onmessage = async (event) => {
   const { id, op, args } = event.data;
   try {
     await started;
     const begin = performance.now();
     const result = operations[op](...args);
+    if (result && result.text instanceof Uint16Array) result.text = textOf(result.text);
     self.postMessage({ id, result, ms: performance.now() - begin });
   } catch (error) {
     // An abort (memory the browser would not give) leaves the module unusable;
