@@ -139,13 +139,15 @@ host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels)
 nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
 
 if [[ $mode != core ]]; then
-    # The page's module is linked for a browser's worker, not for node.
+    # The page's module is linked for a browser's worker, not for node. Its
+    # exceptions are WebAssembly's own: emcc's JavaScript ones send every call
+    # that may throw through a JavaScript trampoline, a drawing call per pixel.
     dir=build/web
     PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_TESTS=OFF \
         -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium;$zstd" \
         "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
-        -DCMAKE_CXX_FLAGS=-fexceptions >/dev/null
+        -DCMAKE_CXX_FLAGS=-fwasm-exceptions >/dev/null
     nice -n 10 cmake --build "$dir" --parallel 2
     /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html"
     size=$(stat -c %s "$dir/veltrin.html")

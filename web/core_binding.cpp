@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <deque>
 #include <new>
+#include <utility>
 
 using emscripten::val;
 
@@ -105,8 +106,18 @@ public:
           picture5_(startSize::picture5Width, startSize::picture5Height)
     {}
 
-    val encrypt(const std::u16string &text, const std::u16string &password, const val &draws)
+    // The next text to encrypt, written by the page unit by unit straight
+    // into the module's memory: no string is built on either side.
+    val textBuffer(unsigned length)
     {
+        text_.assign(length, u'\0');
+        return val(
+            emscripten::typed_memory_view(length, reinterpret_cast<std::uint16_t *>(text_.data())));
+    }
+
+    val encrypt(const std::u16string &password, const val &draws)
+    {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         Draws random(draws);
@@ -119,8 +130,9 @@ public:
         return pictureResult(picture5_.pixels());
     }
 
-    val seal(const std::u16string &text, const std::u16string &password)
+    val seal(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         const protectedPicture::Sealed sealed = sealText(text, password);
@@ -130,8 +142,9 @@ public:
         return pictureResult(picture5_.pixels());
     }
 
-    val robust(const std::u16string &text, const std::u16string &password)
+    val robust(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         if (!password.empty())
@@ -140,8 +153,9 @@ public:
     }
 
     // Sealed as a protected picture, whose bytes a robust one then carries.
-    val sealRobust(const std::u16string &text, const std::u16string &password)
+    val sealRobust(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         const protectedPicture::Sealed sealed = sealText(text, password);
@@ -260,6 +274,7 @@ private:
         return result;
     }
 
+    std::u16string text_;
     CipherMembers members_;
     MemorySurface picture1_;
     MemorySurface picture5_;
@@ -293,6 +308,7 @@ EMSCRIPTEN_BINDINGS(veltrin)
 {
     emscripten::class_<Window>("Window")
         .constructor<>()
+        .function("textBuffer", &Window::textBuffer)
         .function("encrypt", &Window::encrypt)
         .function("seal", &Window::seal)
         .function("robust", &Window::robust)

@@ -440,8 +440,8 @@
     }
     made = result;
     paint($("picture5"), made);
-    $("save-png").disabled = false;
-    $("save-bmp").disabled = false;
+    for (const id of ["save-png", "save-bmp", "share", "copy-picture"]) $(id).disabled = false;
+    madePng = new Promise((resolve) => $("picture5").toBlob(resolve, "image/png"));
     $("message").hidden = true;
     return reply;
   }
@@ -462,6 +462,31 @@
   };
   $("save-png").onclick = () => {
     $("picture5").toBlob((blob) => download(blob, "veltrin.png"), "image/png");
+  };
+
+  // --- handing the picture on: the share sheet, the clipboard ---------------
+  // The PNG is made with the picture, so that a click hands it over while the
+  // browser still counts the click as the person's.
+  let madePng = null;
+  const pngFile = (blob) => new File([blob], "veltrin.png", { type: "image/png" });
+  $("share").hidden = !(navigator.canShare && navigator.canShare({ files: [pngFile(new Blob())] }));
+  $("copy-picture").hidden = !(navigator.clipboard && navigator.clipboard.write && window.ClipboardItem &&
+                               (!ClipboardItem.supports || ClipboardItem.supports("image/png")));
+  $("share").onclick = async () => {
+    try {
+      await navigator.share({ files: [pngFile(await madePng)] });
+    } catch (error) {
+      if (error.name !== "AbortError") show(`图片没有分享出去：${error.message}`);
+    }
+  };
+  $("copy-picture").onclick = async () => {
+    try {
+      // Safari takes the item only when it is built inside the click.
+      await navigator.clipboard.write([new ClipboardItem({ "image/png": madePng })]);
+      show("图片已经复制，可以粘贴到聊天软件里了。", true);
+    } catch (error) {
+      show(`图片没有复制到剪贴板：${error.message}`);
+    }
   };
 
   // --- 解密 ----------------------------------------------------------------
