@@ -7,7 +7,7 @@
 # python3-selenium and puppeteer-core (npm ci in this folder).
 set -euo pipefail
 here=$(dirname "$0")
-page=$1 native=$2 rounds=${3:-3}
+page=$(realpath "$1") native=$2 rounds=${3:-3}
 for ((round = 1; round <= rounds; ++round)); do
     "$native" --benchmark_filter='BM_(En|De)crypt12000' --benchmark_repetitions=5 \
         --benchmark_report_aggregates_only=true 2>/dev/null | grep median
