@@ -523,6 +523,11 @@
     }
   };
 
+  // The published site keeps itself for use offline; the single file has no
+  // manifest and reaches nothing.
+  if (document.querySelector("link[rel=manifest]") && navigator.serviceWorker)
+    navigator.serviceWorker.register("service-worker.js").catch(() => {});
+
   // For the page's own tests and benchmark: the core as the buttons call it.
   window.veltrin = { call, encrypt, decrypt, openPicture, ready: call("kindOf", 0, 0, new Uint8Array()) };
 })();

@@ -443,11 +443,32 @@ class Page(unittest.TestCase):
             self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
 
     # --- nothing reached --------------------------------------------------
-    def test_no_network_request_from_file_or_a_local_server(self):
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=str(PAGE.parent))
+    def serve(self, directory):
+        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=str(directory))
         handler.log_message = lambda *_: None
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=server.serve_forever, daemon=True).start()
+        return server
+
+    def test_the_site_opens_and_decrypts_offline_after_one_visit(self):
+        picture = self.dir / "offline.png"
+        self.assertEqual(cli("encrypt", "-f", "-p", "abc", "-o", str(picture), text="离线也能解开").returncode, 0)
+        server = self.serve(PAGE.parent / "site")
+        url = f"http://127.0.0.1:{server.server_port}/"
+        try:
+            self.load(url)
+            self.wait(lambda: self.driver.execute_script("return navigator.serviceWorker.controller !== null"))
+            errors = self.driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]
+            self.assertEqual(errors, [])
+        finally:
+            server.shutdown()
+            server.server_close()
+        self.load(url)
+        self.open_picture(picture)
+        self.assertEqual(self.decrypt("abc")[:2], ("离线也能解开", ""))
+
+    def test_no_network_request_from_file_or_a_local_server(self):
+        server = self.serve(PAGE.parent)
         try:
             for url in (PAGE.as_uri(), f"http://127.0.0.1:{server.server_port}/{PAGE.name}"):
                 with self.subTest(url=url):
