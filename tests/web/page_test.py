@@ -508,6 +508,7 @@ class Page(unittest.TestCase):
     # --- measured ---------------------------------------------------------
     def test_timings(self):
         usable = self.js("await veltrin.ready; return performance.now();")
+        self.driver.set_script_timeout(120)  # about 2000 calls and 5 key derivations, on a busy machine
         text = mixed(12000, 9).replace("\n", "\r\n")
         times = self.js(
             "const [text, strong] = args; const median = a => a.sort((x, y) => x - y)[a.length >> 1];"
