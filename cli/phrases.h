@@ -54,6 +54,10 @@ inline constexpr Phrase webCommand{
     u"写出一份网页：在任何浏览器里都能读取和生成图片。"};
 inline constexpr Phrase pageArgument{u"Where to write the page.", u"网页写到哪里。"};
 inline constexpr Phrase forcePageOption{u"Replace FILE if it exists.", u"FILE 已存在时替换它。"};
+inline constexpr Phrase sitePageOption{
+    u"Write the site to publish into the folder FILE instead: the page, its manifest, icons and "
+    u"service worker, which keeps it for use offline.",
+    u"改为把要发布的网站写进文件夹 FILE：网页、清单、图标和让它离线可用的 service worker。"};
 inline constexpr Phrase noPage{u"no browser page was installed with veltrin-cli: looked for %1",
                                u"veltrin-cli 没有安装网页：找过 %1"};
 

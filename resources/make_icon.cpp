@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the application icon and writes the Windows icon file and the PNGs of
-// the freedesktop icon theme. The outputs are committed so that a normal build
-// never runs this; rebuild them with the veltrin_icon target after changing
-// the drawing.
+// the freedesktop icon theme, and the page's web app icons. The outputs are committed so that a
+// normal build never runs this; rebuild them with the veltrin_icon target after changing the
+// drawing.
 //
 // The picture is laid out on a 16 x 16 grid, so every edge falls on a whole
 // pixel at 16, 32, 48, 128 and 256 pixels and the small sizes stay sharp: a
@@ -364,6 +364,15 @@ int main(int argc, char *argv[])
         const QString path =
             outDir.filePath(folder + u'/' + applicationId + QStringLiteral(".png"));
         if (!outDir.mkpath(folder) || !render(size, fullColour).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+    // The sizes a web app manifest asks for, for the page's site.
+    for (const int size : {192, 512}) {
+        const QString path = outDir.filePath(QStringLiteral("icons/web/veltrin-%1.png").arg(size));
+        if (!outDir.mkpath(QStringLiteral("icons/web")) ||
+            !render(size, fullColour).save(path, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

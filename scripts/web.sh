@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The core compiled to WebAssembly with Debian's emscripten: its own tests run
 # under node, and the browser page is built and tested in headless Chromium.
-#   scripts/web.sh          build build/web/veltrin.html and run its browser tests
+#   scripts/web.sh          build build/web/veltrin.html and the site to publish,
+#                           build/web/site, and run their browser tests
 #   scripts/web.sh --build  only build the page (the Debian package carries it)
 #   scripts/web.sh --core   build the core and run its tests under node
 # libsodium, zstd and GoogleTest come from Debian's sources, compiled with emcc once
@@ -139,15 +140,18 @@ host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels)
 nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
 
 if [[ $mode != core ]]; then
-    # The page's module is linked for a browser's worker, not for node.
+    # The page's module is linked for a browser's worker, not for node. Its
+    # exceptions are WebAssembly's own: emcc's JavaScript ones send every call
+    # that may throw through a JavaScript trampoline, a drawing call per pixel.
     dir=build/web
     PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_TESTS=OFF \
         -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium;$zstd" \
         "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
-        -DCMAKE_CXX_FLAGS=-fexceptions >/dev/null
+        -DCMAKE_CXX_FLAGS=-fwasm-exceptions >/dev/null
     nice -n 10 cmake --build "$dir" --parallel 2
-    /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html"
+    /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html" "$dir/site" \
+        resources/icons/web
     size=$(stat -c %s "$dir/veltrin.html")
     if ((size > 1536 * 1024)); then
         echo "The page is $size bytes, more than 1.5 MiB" >&2

@@ -19,8 +19,10 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <deque>
 #include <new>
+#include <utility>
 
 using emscripten::val;
 
@@ -67,6 +69,16 @@ val bytesOf(const std::vector<std::uint8_t> &bytes)
     return val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<val>("slice");
 }
 
+// A text as its UTF-16 code units: embind's own string conversion goes through
+// TextDecoder, which drops a leading U+FEFF and replaces lone surrogates.
+val unitsOf(const std::u16string &text)
+{
+    static_assert(sizeof(char16_t) == sizeof(std::uint16_t));
+    return val(emscripten::typed_memory_view(text.size(),
+                                             reinterpret_cast<const std::uint16_t *>(text.data())))
+        .call<val>("slice");
+}
+
 val pictureResult(const Picture &picture)
 {
     val result = val::object();
@@ -94,8 +106,18 @@ public:
           picture5_(startSize::picture5Width, startSize::picture5Height)
     {}
 
-    val encrypt(const std::u16string &text, const std::u16string &password, const val &draws)
+    // The next text to encrypt, written by the page unit by unit straight
+    // into the module's memory: no string is built on either side.
+    val textBuffer(unsigned length)
     {
+        text_.assign(length, u'\0');
+        return val(
+            emscripten::typed_memory_view(length, reinterpret_cast<std::uint16_t *>(text_.data())));
+    }
+
+    val encrypt(const std::u16string &password, const val &draws)
+    {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         Draws random(draws);
@@ -108,8 +130,9 @@ public:
         return pictureResult(picture5_.pixels());
     }
 
-    val seal(const std::u16string &text, const std::u16string &password)
+    val seal(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         const protectedPicture::Sealed sealed = sealText(text, password);
@@ -119,8 +142,9 @@ public:
         return pictureResult(picture5_.pixels());
     }
 
-    val robust(const std::u16string &text, const std::u16string &password)
+    val robust(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         if (!password.empty())
@@ -129,8 +153,9 @@ public:
     }
 
     // Sealed as a protected picture, whose bytes a robust one then carries.
-    val sealRobust(const std::u16string &text, const std::u16string &password)
+    val sealRobust(const std::u16string &password)
     {
+        const std::u16string text = std::exchange(text_, {});
         if (text.empty())
             return val::object();
         const protectedPicture::Sealed sealed = sealText(text, password);
@@ -168,7 +193,7 @@ public:
             Decryptor(members_, codePage936())
                 .run({password, picture4,
                       [&](const std::u16string &text) {
-                          result.set("text", text);
+                          result.set("text", unitsOf(text));
                           nothing = text.empty();
                       },
                       [](bool) {}, [](bool) {}});
@@ -225,7 +250,7 @@ private:
             return decryptProtected(decoded.sealed, inner, password, situation);
         }
         val result = val::object();
-        result.set("text", decoded.text);
+        result.set("text", unitsOf(decoded.text));
         return result;
     }
 
@@ -243,12 +268,13 @@ private:
         if (opened.failure != protectedPicture::Failure::None)
             return failed(protectedFailureText(opened.failure, situation));
         val result = val::object();
-        result.set("text", opened.text);
+        result.set("text", unitsOf(opened.text));
         if (opened.text.empty())
             result.set("warning", std::u16string(u"这张受保护的图片里的文字是空的。"));
         return result;
     }
 
+    std::u16string text_;
     CipherMembers members_;
     MemorySurface picture1_;
     MemorySurface picture5_;
@@ -282,6 +308,7 @@ EMSCRIPTEN_BINDINGS(veltrin)
 {
     emscripten::class_<Window>("Window")
         .constructor<>()
+        .function("textBuffer", &Window::textBuffer)
         .function("encrypt", &Window::encrypt)
         .function("seal", &Window::seal)
         .function("robust", &Window::robust)

@@ -19,21 +19,26 @@
     worker = new Worker(workerUrl);
     worker.onmessage = (event) => {
       const reply = event.data;
+      if (reply.failed !== undefined) {
+        failAll(reply.failed);
+        return;
+      }
       const done = pending.get(reply.id);
       pending.delete(reply.id);
-      if (reply.failed !== undefined) {
-        startWorker();
-        done.reject(new Error(reply.failed));
-      } else {
-        done.resolve(reply);
-      }
+      if (done) done.resolve(reply);
     };
     worker.onerror = (event) => {
       event.preventDefault();
-      for (const done of pending.values()) done.reject(new Error(event.message));
-      pending.clear();
-      startWorker();
+      failAll(event.message);
     };
+  }
+  // A failed module is gone with every request still queued in it: each is
+  // rejected with the failure, and the next one goes to a new worker.
+  function failAll(reason) {
+    const waiting = [...pending.values()];
+    pending.clear();
+    startWorker();
+    for (const done of waiting) done.reject(new Error(reason));
   }
   startWorker();
   function call(op, ...args) {
@@ -162,15 +167,135 @@
     }
     return "";
   }
-  // The size the header claims, where it is cheap to read, so that a huge
-  // picture is refused before the browser decodes it.
+  // The size the header claims, read before the browser decodes anything: a
+  // huge picture would take gigabytes, and on a phone the tab and the typed text
+  // with it. The largest of every size the file holds (frames, tiles, icons);
+  // null when the format is unknown or the header is cut short.
   function claimedSize(bytes) {
     const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-    if (bytes.length >= 24 && ascii(bytes, 1, 4) === "PNG") return [view.getUint32(16), view.getUint32(20)];
-    if (bytes.length >= 26 && ascii(bytes, 0, 2) === "BM" && view.getUint32(14, true) >= 40)
-      return [Math.abs(view.getInt32(18, true)), Math.abs(view.getInt32(22, true))];
-    if (bytes.length >= 10 && ascii(bytes, 0, 3) === "GIF") return [view.getUint16(6, true), view.getUint16(8, true)];
+    const u16 = (at, little) => view.getUint16(at, little);
+    const u24 = (at) => u16(at, true) | bytes[at + 2] << 16;
+    const u32 = (at, little) => view.getUint32(at, little);
+    const fits = (at, n) => at >= 0 && at + n <= bytes.length;
+    try {
+      if (ascii(bytes, 1, 4) === "PNG") return [u32(16), u32(20)];
+      if (ascii(bytes, 0, 2) === "BM") return dibSize(view, 14);
+      if (ascii(bytes, 0, 3) === "GIF") return gifSize(bytes, view);
+      if (bytes[0] === 0xff && bytes[1] === 0xd8) return jpegSize(bytes, u16);
+      if (ascii(bytes, 0, 4) === "RIFF" && ascii(bytes, 8, 12) === "WEBP") return webpSize(bytes, u16, u24, u32, fits);
+      if (ascii(bytes, 4, 8) === "ftyp") return avifSize(bytes, u32, fits);
+      if (u16(0, true) === 0 && (u16(2, true) === 1 || u16(2, true) === 2)) return iconSize(bytes, view, u32, fits);
+    } catch (error) {
+      if (!(error instanceof RangeError)) throw error; // read past the end: a header cut short
+    }
     return null;
+  }
+  // A bitmap's header: 12 bytes with 16-bit sizes, every longer one with 32-bit.
+  function dibSize(view, at) {
+    if (view.getUint32(at, true) === 12) return [view.getUint16(at + 4, true), view.getUint16(at + 6, true)];
+    return [Math.abs(view.getInt32(at + 4, true)), Math.abs(view.getInt32(at + 8, true))];
+  }
+  const largest = (sizes) => sizes.length ? sizes.reduce((a, b) => [Math.max(a[0], b[0]), Math.max(a[1], b[1])]) : null;
+  // The logical screen grows to hold every frame.
+  function gifSize(bytes, view) {
+    const sizes = [[view.getUint16(6, true), view.getUint16(8, true)]];
+    let at = 13 + (bytes[10] & 0x80 ? 3 << ((bytes[10] & 7) + 1) : 0);
+    // A file cut short ends where its data does, as the decoder's picture does.
+    const skipBlocks = () => { while (at < bytes.length && bytes[at] !== 0) at += bytes[at] + 1; ++at; };
+    while (at < bytes.length && bytes[at] !== 0x3b) {
+      if (bytes[at] === 0x21) {
+        at += 2;
+        skipBlocks();
+      } else if (bytes[at] === 0x2c) {
+        const left = view.getUint16(at + 1, true), top = view.getUint16(at + 3, true);
+        sizes.push([left + view.getUint16(at + 5, true), top + view.getUint16(at + 7, true)]);
+        const flags = bytes[at + 9];
+        at += 10 + (flags & 0x80 ? 3 << ((flags & 7) + 1) : 0) + 1;
+        skipBlocks();
+      } else {
+        break; // the decoder stops here too
+      }
+    }
+    return largest(sizes);
+  }
+  function jpegSize(bytes, u16) {
+    const sizes = [];
+    for (let at = 2; at + 4 <= bytes.length;) {
+      if (bytes[at] !== 0xff) { ++at; continue; } // stray bytes, which the decoder skips too
+      const marker = bytes[at + 1];
+      if (marker === 0xff) { ++at; continue; } // fill byte
+      if (marker === 0xd8 || (marker >= 0xd0 && marker <= 0xd7) || marker === 0x01) { at += 2; continue; }
+      if (marker === 0xd9 || marker === 0xda) break; // the frame header comes before the scans
+      if (marker >= 0xc0 && marker <= 0xcf && marker !== 0xc4 && marker !== 0xc8 && marker !== 0xcc) {
+        const height = u16(at + 5), width = u16(at + 7);
+        if (height === 0) return null; // set by a later DNL marker, unknown here
+        sizes.push([width, height]);
+      }
+      at += 2 + u16(at + 2);
+    }
+    return largest(sizes);
+  }
+  function webpSize(bytes, u16, u24, u32, fits) {
+    const sizes = [];
+    for (let at = 12; fits(at, 8);) {
+      const chunk = ascii(bytes, at, at + 4), size = u32(at + 4, true), data = at + 8;
+      if (chunk === "VP8X") sizes.push([u24(data + 4) + 1, u24(data + 7) + 1]);
+      if (chunk === "ANMF") sizes.push([u24(data + 6) + 1, u24(data + 9) + 1]);
+      if (chunk === "VP8 ") {
+        if (bytes[data + 3] !== 0x9d || bytes[data + 4] !== 0x01 || bytes[data + 5] !== 0x2a) return null;
+        sizes.push([u16(data + 6, true) & 0x3fff, u16(data + 8, true) & 0x3fff]);
+      }
+      if (chunk === "VP8L") {
+        if (bytes[data] !== 0x2f) return null;
+        const bits = u32(data + 1, true);
+        sizes.push([(bits & 0x3fff) + 1, ((bits >>> 14) & 0x3fff) + 1]);
+      }
+      // An animation's frames lie inside its ANMF chunks.
+      at = chunk === "ANMF" ? data + 16 : data + size + (size & 1);
+      if (!fits(at, 0)) break;
+    }
+    return largest(sizes);
+  }
+  // AVIF: every image's spatial extent (ispe), and every track's header.
+  function avifSize(bytes, u32, fits) {
+    const sizes = [];
+    const containers = new Set(["meta", "iprp", "ipco", "moov", "trak"]);
+    const walk = (from, to, depth) => {
+      for (let at = from; at + 8 <= to && depth < 8;) {
+        let size = u32(at), head = 8;
+        const type = ascii(bytes, at + 4, at + 8);
+        if (size === 1) { size = Number(new DataView(bytes.buffer, bytes.byteOffset).getBigUint64(at + 8)); head = 16; }
+        if (size === 0) size = to - at;
+        if (size < head || !fits(at, Math.min(size, 32))) throw new RangeError();
+        const end = Math.min(at + size, to);
+        if (type === "ispe") sizes.push([u32(at + head + 4), u32(at + head + 8)]);
+        if (type === "tkhd") {
+          const wide = bytes[at + head] === 1 ? 12 : 0;
+          sizes.push([u32(at + head + 76 + wide) >>> 16, u32(at + head + 80 + wide) >>> 16]);
+        }
+        if (containers.has(type)) walk(at + head + (type === "meta" ? 4 : 0), end, depth + 1);
+        at += size;
+      }
+    };
+    walk(0, bytes.length, 0);
+    return largest(sizes);
+  }
+  // Each icon's own picture, PNG or bitmap (whose height counts its mask too).
+  function iconSize(bytes, view, u32, fits) {
+    const sizes = [];
+    const count = view.getUint16(4, true);
+    if (count === 0) return null;
+    for (let i = 0; i < count; ++i) {
+      const offset = u32(6 + 16 * i + 12, true);
+      if (!fits(offset, 24)) return null;
+      if (ascii(bytes, offset + 1, offset + 4) === "PNG") {
+        sizes.push([u32(offset + 16), u32(offset + 20)]);
+      } else {
+        const [width, height] = dibSize(view, offset);
+        sizes.push([width, Math.ceil(height / 2)]);
+      }
+    }
+    return largest(sizes);
   }
   const tooLarge = (w, h) => w * h * 4 > largestFile;
 
@@ -217,7 +342,11 @@
     }
     const bytes = new Uint8Array(await blob.arrayBuffer());
     const size = claimedSize(bytes);
-    if (size && tooLarge(size[0], size[1])) {
+    if (!size) {
+      show(refused(subject, "读不出图片的大小"));
+      return;
+    }
+    if (tooLarge(size[0], size[1])) {
       show(refused(subject, `图片太大（${size[0]} x ${size[1]}）`));
       return;
     }
@@ -233,7 +362,13 @@
       return;
     }
     const lossy = lossyFormat(bytes);
-    const kind = (await call("kindOf", picture.width, picture.height, picture.rgb)).result;
+    let kind;
+    try {
+      kind = (await call("kindOf", picture.width, picture.height, picture.rgb)).result;
+    } catch (error) {
+      show(`${subject}没有打开：页面的计算出错（${error.message}），已经重新开始。请再打开一次。`);
+      return;
+    }
     opened = { picture, lossy, kind };
     paint($("picture4"), picture);
     $("kind").textContent = kinds[kind] || kinds.classic;
@@ -270,7 +405,8 @@
       return;
     }
     event.preventDefault();
-    openPicture(item.getAsFile(), "剪贴板里的图片");
+    if (busy()) show("正在计算密钥，粘贴的图片没有打开。请等计算结束后再粘贴一次。");
+    else openPicture(item.getAsFile(), "剪贴板里的图片");
   });
   const busy = () => !$("busy").hidden;
 
@@ -304,8 +440,8 @@
     }
     made = result;
     paint($("picture5"), made);
-    $("save-png").disabled = false;
-    $("save-bmp").disabled = false;
+    for (const id of ["save-png", "save-bmp", "share", "copy-picture"]) $(id).disabled = false;
+    madePng = new Promise((resolve) => $("picture5").toBlob(resolve, "image/png"));
     $("message").hidden = true;
     return reply;
   }
@@ -326,6 +462,31 @@
   };
   $("save-png").onclick = () => {
     $("picture5").toBlob((blob) => download(blob, "veltrin.png"), "image/png");
+  };
+
+  // --- handing the picture on: the share sheet, the clipboard ---------------
+  // The PNG is made with the picture, so that a click hands it over while the
+  // browser still counts the click as the person's.
+  let madePng = null;
+  const pngFile = (blob) => new File([blob], "veltrin.png", { type: "image/png" });
+  $("share").hidden = !(navigator.canShare && navigator.canShare({ files: [pngFile(new Blob())] }));
+  $("copy-picture").hidden = !(navigator.clipboard && navigator.clipboard.write && window.ClipboardItem &&
+                               (!ClipboardItem.supports || ClipboardItem.supports("image/png")));
+  $("share").onclick = async () => {
+    try {
+      await navigator.share({ files: [pngFile(await madePng)] });
+    } catch (error) {
+      if (error.name !== "AbortError") show(`图片没有分享出去：${error.message}`);
+    }
+  };
+  $("copy-picture").onclick = async () => {
+    try {
+      // Safari takes the item only when it is built inside the click.
+      await navigator.clipboard.write([new ClipboardItem({ "image/png": madePng })]);
+      show("图片已经复制，可以粘贴到聊天软件里了。", true);
+    } catch (error) {
+      show(`图片没有复制到剪贴板：${error.message}`);
+    }
   };
 
   // --- 解密 ----------------------------------------------------------------
@@ -361,6 +522,11 @@
       document.execCommand("copy");
     }
   };
+
+  // The published site keeps itself for use offline; the single file has no
+  // manifest and reaches nothing.
+  if (document.querySelector("link[rel=manifest]") && navigator.serviceWorker)
+    navigator.serviceWorker.register("service-worker.js").catch(() => {});
 
   // For the page's own tests and benchmark: the core as the buttons call it.
   window.veltrin = { call, encrypt, decrypt, openPicture, ready: call("kindOf", 0, 0, new Uint8Array()) };

@@ -708,6 +708,16 @@ TEST_F(CliTest, WebWritesTheInstalledPageOrSaysWhereItLooked)
     EXPECT_EQ(web(QStringList{path("page.html")}).first, 2) << "replaced without --force";
     EXPECT_EQ(web(QStringList{QStringLiteral("--force"), path("page.html")}).first, 0);
     EXPECT_EQ(readFile(path("page.html")), QByteArray("<!doctype html>new"));
+
+    // The site: every file of the installed site/ folder, into the folder named.
+    const QStringList site{QStringLiteral("--site"), path("site")};
+    EXPECT_EQ(web(site).first, 2) << "no site installed";
+    ASSERT_TRUE(QDir().mkpath(path("prefix/share/veltrin/site")));
+    writeFile(path("prefix/share/veltrin/site/index.html"), "<!doctype html>site");
+    writeFile(path("prefix/share/veltrin/site/service-worker.js"), "// worker");
+    EXPECT_EQ(web(site).first, 0);
+    EXPECT_EQ(readFile(path("site/index.html")), QByteArray("<!doctype html>site"));
+    EXPECT_EQ(readFile(path("site/service-worker.js")), QByteArray("// worker"));
 #endif
 }
 
