@@ -295,8 +295,8 @@ public:
         return sum / count;
     }
 
-    // Midway between the timing edges' dark and light modules.
-    int threshold() const
+    // The timing edges' mean dark and mean light modules.
+    std::pair<int, int> levels() const
     {
         long darkSum = 0, lightSum = 0;
         int darkCount = 0, lightCount = 0;
@@ -310,17 +310,23 @@ public:
                     ++lightCount;
                 }
             }
-        return int((darkSum / darkCount + lightSum / lightCount) / 2);
+        return {int(darkSum / darkCount), int(lightSum / lightCount)};
     }
 
 private:
+    // The pixels whose centres lie in the module's middle half, or, when the
+    // module is too small for any, the one under its centre: at 1.25 pixels a
+    // module, the pixels it merely touches are mostly its neighbours'.
     static std::pair<int, int> span(int index, const Axis &axis, int limit)
     {
-        int from = int(std::floor(axis.offset + (index + 0.25) * axis.step));
-        int to = int(std::ceil(axis.offset + (index + 0.75) * axis.step)) - 1;
-        from = std::clamp(from, 0, limit - 1);
-        to = std::clamp(to, from, limit - 1);
-        return {from, to};
+        const double from = axis.offset + (index + 0.25) * axis.step;
+        const double to = axis.offset + (index + 0.75) * axis.step;
+        int first = int(std::ceil(from - 0.5)), last = int(std::floor(to - 0.5));
+        if (first > last)
+            first = last = int(std::floor(axis.offset + (index + 0.5) * axis.step));
+        first = std::clamp(first, 0, limit - 1);
+        last = std::clamp(last, first, limit - 1);
+        return {first, last};
     }
 
     const Picture &image;
@@ -328,28 +334,73 @@ private:
     Axis x, y;
 };
 
+// The stream's first bytes as read, each with how far its least certain
+// module sampled from the threshold.
+struct Read
+{
+    std::vector<std::uint8_t> bytes;
+    std::vector<int> margins;
+    int band = 0; // a margin below this makes the byte doubtful
+};
+
 // Reads the first `count` bytes of the stream; the module order is the writer's.
-std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count, Spacing spacing)
+Read readBytes(const Picture &image, int grid, int count, Spacing spacing)
 {
     const Sampler sampler(image, grid, spacing);
-    const int threshold = sampler.threshold();
-    std::vector<std::uint8_t> bytes(std::size_t(count), 0);
+    const auto [darkLevel, lightLevel] = sampler.levels();
+    const int threshold = (darkLevel + lightLevel) / 2;
+    Read read{std::vector<std::uint8_t>(std::size_t(count), 0),
+              std::vector<int>(std::size_t(count), 255), std::max(1, (lightLevel - darkLevel) / 6)};
     Whitening mask;
     const int inner = grid - 2;
     for (int i = 0; i < count * 8; ++i) {
-        const bool isDark = sampler.module(1 + i % inner, 1 + i / inner) < threshold;
+        const int value = sampler.module(1 + i % inner, 1 + i / inner);
+        const bool isDark = value < threshold;
         if (isDark != mask.next())
-            bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+            read.bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+        int &margin = read.margins[std::size_t(i / 8)];
+        margin = std::min(margin, std::abs(value - threshold));
     }
-    return bytes;
+    return read;
+}
+
+// Corrects a codeword, then, when it has more wrong bytes than its parity
+// mends, again with its doubtful bytes named as erasures, which cost half as
+// much: the least certain first, a growing share of the parity.
+bool corrected(std::span<std::uint8_t> codeword, std::span<const int> margins, int band, int parity)
+{
+    if (reedSolomon::correct(codeword, parity))
+        return true;
+    std::vector<int> doubtful;
+    for (int i = 0; i < static_cast<int>(codeword.size()); ++i)
+        if (margins[std::size_t(i)] < band)
+            doubtful.push_back(i);
+    if (doubtful.empty())
+        return false;
+    std::stable_sort(doubtful.begin(), doubtful.end(), [&](int a, int b) {
+        return margins[std::size_t(a)] < margins[std::size_t(b)];
+    });
+    int tried = 0;
+    for (const int share : {2, 3, 4}) {
+        const int count = std::min(static_cast<int>(doubtful.size()), parity * share / 4 - 2);
+        if (count <= tried)
+            continue;
+        tried = count;
+        std::vector<int> erasures(doubtful.begin(), doubtful.begin() + count);
+        if (reedSolomon::correct(codeword, parity, erasures))
+            return true;
+    }
+    return false;
 }
 
 std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
 {
     std::vector<std::uint8_t> header;
     for (const Spacing spacing : spacings) {
-        header = readBytes(image, grid, headerBytes, spacing);
-        if (reedSolomon::correct(header, headerParity) && header[0] == 0x56 && header[1] == 0x52)
+        const Read read = readBytes(image, grid, headerBytes, spacing);
+        header = read.bytes;
+        if (corrected(header, read.margins, read.band, headerParity) && header[0] == 0x56 &&
+            header[1] == 0x52)
             break;
         header.clear();
     }
@@ -397,6 +448,36 @@ int runs(const Picture &image, bool alongTop)
     return count;
 }
 
+// The odd grid whose timing square wave best matches the edge: where a
+// module is little more than a pixel, scaling greys out some of the timing's
+// runs and counting them comes up short.
+int matchedGrid(const Picture &image, bool alongTop, int counted)
+{
+    const int length = alongTop ? image.width : image.height;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const int mean = int(sum / length);
+    int best = 0;
+    long bestScore = 0;
+    const int most = std::min({largestGrid, length, counted + counted / 8 + 4});
+    for (int grid = std::max(smallestGrid, counted - 4) | 1; grid <= most; grid += 2) {
+        long score = 0;
+        for (int i = 0; i < length; ++i) {
+            const long module = (2 * long(i) + 1) * grid / (2 * long(length));
+            score += module % 2 ? values[std::size_t(i)] - mean : mean - values[std::size_t(i)];
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = grid;
+        }
+    }
+    return best;
+}
+
 bool darkEdge(const Picture &image, bool bottom)
 {
     const int length = bottom ? image.width : image.height;
@@ -412,17 +493,22 @@ std::optional<std::vector<std::uint8_t>> payloadAt(const Picture &image, const G
                                                    Spacing spacing)
 {
     const int total = bytesFor(grid.payload, grid.parity);
-    const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total, spacing);
+    const Read read = readBytes(image, grid.modules, total, spacing);
     const Layout layout = layoutOf(grid.payload, grid.parity);
     std::vector<std::vector<std::uint8_t>> blocks;
-    for (int length : layout.lengths)
+    std::vector<std::vector<int>> margins;
+    for (int length : layout.lengths) {
         blocks.emplace_back(std::size_t(length));
+        margins.emplace_back(std::size_t(length));
+    }
     interleave(layout, [&](int k, int b, int j) {
-        blocks[std::size_t(b)][std::size_t(j)] = stream[std::size_t(headerBytes + k)];
+        blocks[std::size_t(b)][std::size_t(j)] = read.bytes[std::size_t(headerBytes + k)];
+        margins[std::size_t(b)][std::size_t(j)] = read.margins[std::size_t(headerBytes + k)];
     });
     std::vector<std::uint8_t> payload;
-    for (auto &block : blocks) {
-        if (!reedSolomon::correct(block, grid.parity))
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        std::vector<std::uint8_t> &block = blocks[b];
+        if (!corrected(block, margins[b], read.band, grid.parity))
             return std::nullopt;
         payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
     }
@@ -509,16 +595,26 @@ Detected detect(const Picture &image)
         return {};
     const int across = runs(image, true), down = runs(image, false);
     Failure failure = Failure::NotRobust;
-    // A run lost or split in the timing costs a retry, not the picture.
-    for (int count : {across, down})
+    std::vector<int> tried;
+    const auto attempt = [&](int count) -> std::optional<Grid> {
+        // A run lost or split in the timing costs a retry, not the picture.
         for (int delta : {0, -2, 2, -1, 1, -4, 4}) {
             const int grid = count + delta;
             if (grid % 2 == 0 || grid < smallestGrid || grid > largestGrid || grid > image.width ||
-                grid > image.height)
+                grid > image.height || std::find(tried.begin(), tried.end(), grid) != tried.end())
                 continue;
+            tried.push_back(grid);
             if (std::optional<Grid> found = headerAt(image, grid, failure))
-                return {found, Failure::None};
+                return found;
         }
+        return std::nullopt;
+    };
+    for (int count : {across, down})
+        if (std::optional<Grid> found = attempt(count))
+            return {found, Failure::None};
+    for (int count : {matchedGrid(image, true, across), matchedGrid(image, false, down)})
+        if (std::optional<Grid> found = attempt(count))
+            return {found, Failure::None};
     return {std::nullopt, failure};
 }
 

@@ -36,9 +36,9 @@ TEST(RobustPicture, TextsComeBackExactly)
     }
 }
 
-// Flips whole modules at random, the timing edges spared; the grid is found
-// from the picture as a reader would.
-Picture damaged(const Picture &image, double share, unsigned seed)
+// Flips whole modules at random, or greys them to about the threshold, the
+// timing edges spared; the grid is found from the picture as a reader would.
+Picture damaged(const Picture &image, double share, unsigned seed, bool grey = false)
 {
     const Detected detected = detect(image);
     EXPECT_TRUE(detected.grid);
@@ -51,8 +51,11 @@ Picture damaged(const Picture &image, double share, unsigned seed)
             if (flip(random))
                 for (int y = row * module; y < (row + 1) * module; ++y)
                     for (int x = column * module; x < (column + 1) * module; ++x)
-                        for (int c = 0; c < 3; ++c)
-                            copy.rgb[(std::size_t(y) * copy.width + x) * 3 + c] ^= 0xFF;
+                        for (int c = 0; c < 3; ++c) {
+                            std::uint8_t &v = copy.rgb[(std::size_t(y) * copy.width + x) * 3 + c];
+                            v = grey ? static_cast<std::uint8_t>(120 + (row * 7 + column) % 15)
+                                     : v ^ 0xFF;
+                        }
     return copy;
 }
 
@@ -61,6 +64,7 @@ struct Damage
     std::size_t length;
     double share; // of the data modules flipped
     bool decodes;
+    bool grey = false; // greyed rather than flipped: the reader's doubt names them
 };
 
 class RobustPictureDamage : public ::testing::TestWithParam<Damage>
@@ -73,7 +77,7 @@ TEST_P(RobustPictureDamage, MendsWhatTheParityCovers)
     const Encoded encoded = encode(text);
     ASSERT_EQ(encoded.failure, Failure::None);
     for (unsigned seed = 0; seed < 3; ++seed) {
-        const Decoded decoded = decode(damaged(encoded.image, damage.share, seed));
+        const Decoded decoded = decode(damaged(encoded.image, damage.share, seed, damage.grey));
         EXPECT_EQ(decoded.failure == Failure::None, damage.decodes) << seed;
         if (damage.decodes)
             EXPECT_TRUE(decoded.text == text);
@@ -86,7 +90,8 @@ TEST_P(RobustPictureDamage, MendsWhatTheParityCovers)
 // module share; the budget is half the parity of each block.
 INSTANTIATE_TEST_SUITE_P(Shares, RobustPictureDamage,
                          ::testing::Values(Damage{500, 0.01, true}, Damage{12000, 0.005, true},
-                                           Damage{12000, 0.10, false}, Damage{500, 0.30, false}));
+                                           Damage{12000, 0.10, false}, Damage{500, 0.30, false},
+                                           Damage{500, 0.08, true, true}));
 
 TEST(RobustPicture, CarriesAProtectedPictureThatOpensOnlyWithItsPassword)
 {
