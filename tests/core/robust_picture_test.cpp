@@ -26,14 +26,16 @@ TEST(RobustPicture, TextsComeBackExactly)
         hanText(3000, 1),
         hanText(12000, 2),
     };
-    for (const std::u16string &text : texts) {
-        const Encoded encoded = encode(text);
-        ASSERT_EQ(encoded.failure, Failure::None) << text.size();
-        EXPECT_LE(std::max(encoded.image.width, encoded.image.height), longestSide);
-        const Decoded decoded = decode(encoded.image);
-        EXPECT_EQ(decoded.failure, Failure::None) << text.size();
-        EXPECT_TRUE(decoded.text == text) << text.size();
-    }
+    for (const int formatVersion : {1, 2})
+        for (const std::u16string &text : texts) {
+            const Encoded encoded = encode(text, formatVersion);
+            ASSERT_EQ(encoded.failure, Failure::None) << text.size();
+            EXPECT_LE(std::max(encoded.image.width, encoded.image.height), longestSide);
+            const Decoded decoded = decode(encoded.image);
+            EXPECT_EQ(decoded.failure, Failure::None) << text.size() << " v" << formatVersion;
+            EXPECT_TRUE(decoded.text == text) << text.size();
+            EXPECT_EQ(detect(encoded.image).grid->version, formatVersion);
+        }
 }
 
 // Flips whole modules at random, or greys them to about the threshold, the
@@ -42,15 +44,17 @@ Picture damaged(const Picture &image, double share, unsigned seed, bool grey = f
 {
     const Detected detected = detect(image);
     EXPECT_TRUE(detected.grid);
-    const int grid = detected.grid->modules, module = image.width / grid;
+    const int grid = detected.grid->modules, left = int(detected.grid->left);
+    const int module = int(detected.grid->right - detected.grid->left) / grid;
+    const int first = detected.grid->version == 1 ? 1 : 2;
     Picture copy = image;
     std::mt19937 random(seed);
     std::bernoulli_distribution flip(share);
-    for (int row = 1; row < grid - 1; ++row)
-        for (int column = 1; column < grid - 1; ++column)
+    for (int row = first; row < grid - 1; ++row)
+        for (int column = first; column < grid - 1; ++column)
             if (flip(random))
-                for (int y = row * module; y < (row + 1) * module; ++y)
-                    for (int x = column * module; x < (column + 1) * module; ++x)
+                for (int y = left + row * module; y < left + (row + 1) * module; ++y)
+                    for (int x = left + column * module; x < left + (column + 1) * module; ++x)
                         for (int c = 0; c < 3; ++c) {
                             std::uint8_t &v = copy.rgb[(std::size_t(y) * copy.width + x) * 3 + c];
                             v = grey ? static_cast<std::uint8_t>(120 + (row * 7 + column) % 15)
