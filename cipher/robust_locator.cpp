@@ -109,9 +109,9 @@ std::vector<Box> boxes(const Picture &image)
     if (!worthALook(image))
         return {};
     const int width = image.width, height = image.height;
-    const int cell = cellOf(image), step = cell / 2;
+    const int cell = cellOf(image), step = std::max(2, cell / 3);
     // Each cell's darkest and lightest neutral pixel, of a pixel in every
-    // half cell each way: the neighbourhood below makes up for the ones skipped.
+    // third of a cell each way.
     const int columns = (width + cell - 1) / cell, rows = (height + cell - 1) / cell;
     std::vector<std::uint8_t> darkest(std::size_t(columns) * std::size_t(rows), 255),
         lightest(darkest.size(), 0);
@@ -131,118 +131,128 @@ std::vector<Box> boxes(const Picture &image)
     const auto lumaAt = [&](int x, int y) {
         return luma(&image.rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3]);
     };
-    // Busy: black and white within the cell and its neighbours, so that a
-    // module of sixteen pixels does not leave holes.
-    std::vector<int> label(darkest.size(), 0); // -1 busy unlabelled, 0 quiet, else component
+    const auto search = [&](const std::vector<std::uint8_t> &darkest,
+                            const std::vector<std::uint8_t> &lightest, int columns, int rows,
+                            int cell) {
+        // Busy: black and white within the cell. Text, a bubble's border or a
+        // status bar a few pixels away stay apart from the picture.
+        std::vector<int> label(darkest.size(), 0); // -1 busy unlabelled, 0 quiet, else component
+        for (std::size_t i = 0; i < label.size(); ++i)
+            if (lightest[i] >= darkest[i] + busyContrast)
+                label[i] = -1;
+
+        std::vector<Component> components;
+        std::vector<int> stack;
+        for (std::size_t start = 0; start < label.size(); ++start) {
+            if (label[start] != -1)
+                continue;
+            Component component{0, columns, rows, -1, -1};
+            const int id = static_cast<int>(components.size()) + 1;
+            label[start] = id;
+            stack.assign(1, static_cast<int>(start));
+            while (!stack.empty()) {
+                const int i = stack.back();
+                stack.pop_back();
+                const int r = i / columns, c = i % columns;
+                ++component.count;
+                component.left = std::min(component.left, c);
+                component.right = std::max(component.right, c);
+                component.top = std::min(component.top, r);
+                component.bottom = std::max(component.bottom, r);
+                const int next[4][2] = {{r - 1, c}, {r + 1, c}, {r, c - 1}, {r, c + 1}};
+                for (const auto &[rr, cc] : next)
+                    if (rr >= 0 && rr < rows && cc >= 0 && cc < columns &&
+                        label[std::size_t(rr) * std::size_t(columns) + std::size_t(cc)] == -1) {
+                        label[std::size_t(rr) * std::size_t(columns) + std::size_t(cc)] = id;
+                        stack.push_back(rr * columns + cc);
+                    }
+            }
+            components.push_back(component);
+        }
+        // Square enough and busy enough (large modules leave their middles
+        // quiet); a caption or a border that touches the
+        // picture may stretch it a little.
+        std::erase_if(components, [cell](const Component &k) {
+            const int w = k.right - k.left + 1, h = k.bottom - k.top + 1;
+            return w * cell < smallestBox || h * cell < smallestBox || w * 10 < h * 7 ||
+                   h * 10 < w * 7 || k.count * 10 < w * h * 3;
+        });
+        std::sort(components.begin(), components.end(),
+                  [](const Component &a, const Component &b) { return a.count > b.count; });
+        if (components.size() > 3)
+            components.resize(3);
+
+        std::vector<Box> found;
+        for (const Component &k : components) {
+
+            const int x0 = k.left * cell, x1 = std::min(width, (k.right + 1) * cell);
+            const int y0 = k.top * cell, y1 = std::min(height, (k.bottom + 1) * cell);
+            const int w = x1 - x0, h = y1 - y0;
+            const int margin = 8 + std::max(w, h) / 50;
+            // Profiles from a quarter inside the box outward, each point the mean
+            // of the middle three fifths of the box across, at most 256 pixels of
+            // it, read row by row.
+            const auto profile = [&](bool vertical, int from, int to) {
+                const int across0 = vertical ? x0 + w / 5 : y0 + h / 5;
+                const int across1 = vertical ? x1 - w / 5 : y1 - h / 5;
+                const int stride = std::max(1, (across1 - across0) / 256);
+                const int step = to >= from ? 1 : -1, length = std::abs(to - from) + 1;
+                std::vector<long> sums(std::size_t(length), 0);
+                int count = 0;
+                if (vertical) {
+                    for (int t = 0; t < length; ++t)
+                        for (int a = across0; a < across1; a += stride)
+                            sums[std::size_t(t)] += lumaAt(a, from + t * step);
+                } else {
+                    for (int a = across0; a < across1; a += stride)
+                        for (int t = 0; t < length; ++t)
+                            sums[std::size_t(t)] += lumaAt(from + t * step, a);
+                }
+                for (int a = across0; a < across1; a += stride)
+                    ++count;
+                std::vector<int> values(std::size_t(length), 255);
+                if (count)
+                    for (int t = 0; t < length; ++t)
+                        values[std::size_t(t)] = int(sums[std::size_t(t)] / count);
+                return values;
+            };
+            bool ok = true;
+            const auto edge = [&](bool vertical, int from, int limit) {
+                const std::vector<int> values = profile(vertical, from, limit);
+                bool found = false;
+                const double t = outerEdge(values, std::max(4, (vertical ? h : w) / 40), found);
+                ok = ok && found;
+
+                // Pixel t of the profile has its centre at from +- t + 1/2; the
+                // edge between two pixels is where their centres' values cross.
+                return limit >= from ? from + t + 0.5 : from - t + 0.5;
+            };
+            Box box;
+            box.top = edge(true, y0 + h / 4, std::max(0, y0 - margin));
+            box.bottom = edge(true, y1 - 1 - h / 4, std::min(height - 1, y1 + margin));
+            box.left = edge(false, x0 + w / 4, std::max(0, x0 - margin));
+            box.right = edge(false, x1 - 1 - w / 4, std::min(width - 1, x1 + margin));
+            const double bw = box.right - box.left, bh = box.bottom - box.top;
+            if (ok && bw > 0 && bh > 0 && std::abs(bw - bh) <= 0.03 * std::max(bw, bh) + 3)
+                found.push_back(box);
+        }
+        return found;
+    };
+    std::vector<Box> found = search(darkest, lightest, columns, rows, cell);
+    if (!found.empty())
+        return found;
+    // Cells twice as large, for modules that leave the small ones quiet.
+    const int wide = (columns + 1) / 2, high = (rows + 1) / 2;
+    std::vector<std::uint8_t> darker(std::size_t(wide) * std::size_t(high), 255),
+        lighter(darker.size(), 0);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            int low = 255, high = 0;
-            for (int dr = -1; dr <= 1; ++dr)
-                for (int dc = -1; dc <= 1; ++dc) {
-                    const int rr = r + dr, cc = c + dc;
-                    if (rr < 0 || rr >= rows || cc < 0 || cc >= columns)
-                        continue;
-                    const std::size_t i = std::size_t(rr) * std::size_t(columns) + std::size_t(cc);
-                    low = std::min<int>(low, darkest[i]);
-                    high = std::max<int>(high, lightest[i]);
-                }
-            if (high - low >= busyContrast)
-                label[std::size_t(r) * std::size_t(columns) + std::size_t(c)] = -1;
+            const std::size_t from = std::size_t(r) * std::size_t(columns) + std::size_t(c);
+            const std::size_t to = std::size_t(r / 2) * std::size_t(wide) + std::size_t(c / 2);
+            darker[to] = std::min(darker[to], darkest[from]);
+            lighter[to] = std::max(lighter[to], lightest[from]);
         }
-
-    std::vector<Component> components;
-    std::vector<int> stack;
-    for (std::size_t start = 0; start < label.size(); ++start) {
-        if (label[start] != -1)
-            continue;
-        Component component{0, columns, rows, -1, -1};
-        const int id = static_cast<int>(components.size()) + 1;
-        label[start] = id;
-        stack.assign(1, static_cast<int>(start));
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            const int r = i / columns, c = i % columns;
-            ++component.count;
-            component.left = std::min(component.left, c);
-            component.right = std::max(component.right, c);
-            component.top = std::min(component.top, r);
-            component.bottom = std::max(component.bottom, r);
-            const int next[4][2] = {{r - 1, c}, {r + 1, c}, {r, c - 1}, {r, c + 1}};
-            for (const auto &[rr, cc] : next)
-                if (rr >= 0 && rr < rows && cc >= 0 && cc < columns &&
-                    label[std::size_t(rr) * std::size_t(columns) + std::size_t(cc)] == -1) {
-                    label[std::size_t(rr) * std::size_t(columns) + std::size_t(cc)] = id;
-                    stack.push_back(rr * columns + cc);
-                }
-        }
-        components.push_back(component);
-    }
-    // Square enough and mostly busy; a caption or a border that touches the
-    // picture may stretch it a little.
-    std::erase_if(components, [cell](const Component &k) {
-        const int w = k.right - k.left + 1, h = k.bottom - k.top + 1;
-        return w * cell < smallestBox || h * cell < smallestBox || w * 10 < h * 7 ||
-               h * 10 < w * 7 || k.count * 2 < w * h;
-    });
-    std::sort(components.begin(), components.end(),
-              [](const Component &a, const Component &b) { return a.count > b.count; });
-    if (components.size() > 3)
-        components.resize(3);
-
-    std::vector<Box> found;
-    for (const Component &k : components) {
-        const int x0 = k.left * cell, x1 = std::min(width, (k.right + 1) * cell);
-        const int y0 = k.top * cell, y1 = std::min(height, (k.bottom + 1) * cell);
-        const int w = x1 - x0, h = y1 - y0;
-        const int margin = 8 + std::max(w, h) / 50;
-        // Profiles from a quarter inside the box outward, each point the mean
-        // of the middle three fifths of the box across, at most 256 pixels of
-        // it, read row by row.
-        const auto profile = [&](bool vertical, int from, int to) {
-            const int across0 = vertical ? x0 + w / 5 : y0 + h / 5;
-            const int across1 = vertical ? x1 - w / 5 : y1 - h / 5;
-            const int stride = std::max(1, (across1 - across0) / 256);
-            const int step = to >= from ? 1 : -1, length = std::abs(to - from) + 1;
-            std::vector<long> sums(std::size_t(length), 0);
-            int count = 0;
-            if (vertical) {
-                for (int t = 0; t < length; ++t)
-                    for (int a = across0; a < across1; a += stride)
-                        sums[std::size_t(t)] += lumaAt(a, from + t * step);
-            } else {
-                for (int a = across0; a < across1; a += stride)
-                    for (int t = 0; t < length; ++t)
-                        sums[std::size_t(t)] += lumaAt(from + t * step, a);
-            }
-            for (int a = across0; a < across1; a += stride)
-                ++count;
-            std::vector<int> values(std::size_t(length), 255);
-            if (count)
-                for (int t = 0; t < length; ++t)
-                    values[std::size_t(t)] = int(sums[std::size_t(t)] / count);
-            return values;
-        };
-        bool ok = true;
-        const auto edge = [&](bool vertical, int from, int limit) {
-            const std::vector<int> values = profile(vertical, from, limit);
-            bool found = false;
-            const double t = outerEdge(values, std::max(4, (vertical ? h : w) / 40), found);
-            ok = ok && found;
-            // Pixel t of the profile has its centre at from +- t + 1/2; the
-            // edge between two pixels is where their centres' values cross.
-            return limit >= from ? from + t + 0.5 : from - t + 0.5;
-        };
-        Box box;
-        box.top = edge(true, y0 + h / 4, std::max(0, y0 - margin));
-        box.bottom = edge(true, y1 - 1 - h / 4, std::min(height - 1, y1 + margin));
-        box.left = edge(false, x0 + w / 4, std::max(0, x0 - margin));
-        box.right = edge(false, x1 - 1 - w / 4, std::min(width - 1, x1 + margin));
-        const double bw = box.right - box.left, bh = box.bottom - box.top;
-        if (ok && bw > 0 && bh > 0 && std::abs(bw - bh) <= 0.03 * std::max(bw, bh) + 3)
-            found.push_back(box);
-    }
-    return found;
+    return search(darker, lighter, wide, high, 2 * cell);
 }
 
 } // namespace veltrin::robustPicture::locator

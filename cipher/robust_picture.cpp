@@ -234,19 +234,11 @@ struct Axis
 enum class Spacing { Timing, Even };
 constexpr Spacing spacings[] = {Spacing::Timing, Spacing::Even};
 
-Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
+// Where a timing line crosses its mean luma, interpolated between pixels,
+// with a hysteresis of 24 levels so that JPEG's ringing splits no run.
+std::vector<double> crossingsOf(const std::vector<int> &values, double mid)
 {
-    const int length = alongTop ? image.width : image.height;
-    const Axis even{0, double(length) / grid};
-    if (spacing == Spacing::Even)
-        return even;
-    std::vector<int> values(static_cast<std::size_t>(length));
-    long sum = 0;
-    for (int i = 0; i < length; ++i) {
-        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
-        sum += values[std::size_t(i)];
-    }
-    const double mid = double(sum) / length;
+    const int length = static_cast<int>(values.size());
     const int margin = 24;
     std::vector<double> crossings;
     int state = -1; // unknown, then 0 dark or 1 light, with hysteresis
@@ -268,6 +260,22 @@ Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
         state = now;
         changedAt = i;
     }
+    return crossings;
+}
+
+Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
+{
+    const int length = alongTop ? image.width : image.height;
+    const Axis even{0, double(length) / grid};
+    if (spacing == Spacing::Even)
+        return even;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const std::vector<double> crossings = crossingsOf(values, double(sum) / length);
     if (static_cast<int>(crossings.size()) != grid - 1)
         return even;
     // Least squares through crossing k at offset + k * step, k = 1 .. grid - 1.
@@ -298,6 +306,52 @@ struct Placement
 Placement placementOf(const Picture &image, int grid, Spacing spacing)
 {
     return {grid, 1, axisOf(image, true, grid, spacing), axisOf(image, false, grid, spacing)};
+}
+
+// A located grid's axis fitted to its timing: each crossing of the timing
+// line is matched to the module boundary the frame puts nearest it, and a
+// least-squares line through those replaces the frame's spacing, which a
+// scaler's rounding can leave a fraction of a module off at the far end.
+Axis refined(const Picture &image, const Placement &placement, bool alongTop)
+{
+    const Axis along = alongTop ? placement.x : placement.y;
+    const Axis across = alongTop ? placement.y : placement.x;
+    const int line = int(across.offset + 1.5 * across.step);
+    const int limit = alongTop ? image.height : image.width;
+    if (line < 0 || line >= limit)
+        return along;
+    const int length = alongTop ? image.width : image.height;
+    const int from = std::clamp(int(along.offset), 0, length - 1);
+    const int to = std::clamp(int(along.offset + along.step * placement.grid), from, length - 1);
+    std::vector<int> values;
+    long sum = 0;
+    for (int i = from; i <= to; ++i) {
+        values.push_back(alongTop ? luma(image, i, line) : luma(image, line, i));
+        sum += values.back();
+    }
+    if (values.empty())
+        return along;
+    double n = 0, sumK = 0, sumX = 0, sumKK = 0, sumKX = 0;
+    for (double crossing : crossingsOf(values, double(sum) / double(values.size()))) {
+        const double x = from + crossing;
+        const double k = std::round((x - along.offset) / along.step);
+        if (k < 1 || k > placement.grid - 1 ||
+            std::abs(x - along.offset - k * along.step) > 0.3 * along.step)
+            continue;
+        n += 1;
+        sumK += k;
+        sumX += x;
+        sumKK += k * k;
+        sumKX += k * x;
+    }
+    if (n < placement.grid / 4.0 || n * sumKK - sumK * sumK <= 0)
+        return along;
+    const double step = (n * sumKX - sumK * sumX) / (n * sumKK - sumK * sumK);
+    const Axis fitted{(sumX - step * sumK) / n, step};
+    if (std::abs(fitted.step - along.step) > 0.02 * along.step ||
+        std::abs(fitted.offset - along.offset) > 0.5 * along.step)
+        return along;
+    return fitted;
 }
 
 Placement placementOf(const Grid &grid)
@@ -684,7 +738,10 @@ Detected locate(const Picture &image)
                                           version,
                                           {box.left, (box.right - box.left) / grid},
                                           {box.top, (box.bottom - box.top) / grid}};
-                if (std::optional<Grid> found = headerAt(image, {&placement, 1}, failure))
+                const Placement placements[] = {{grid, version, refined(image, placement, true),
+                                                 refined(image, placement, false)},
+                                                placement};
+                if (std::optional<Grid> found = headerAt(image, placements, failure))
                     return {found, Failure::None};
             }
     }
@@ -778,8 +835,12 @@ Decoded decode(const Picture &image, const Grid &grid)
     if (grid.version == 1)
         for (const Spacing spacing : spacings)
             placements.push_back(placementOf(image, grid.modules, spacing));
-    else
-        placements.push_back(placementOf(grid));
+    else {
+        const Placement located = placementOf(grid);
+        placements.push_back(
+            {grid.modules, 2, refined(image, located, true), refined(image, located, false)});
+        placements.push_back(located);
+    }
     std::optional<std::vector<std::uint8_t>> corrected;
     for (const Placement &placement : placements)
         if ((corrected = payloadAt(image, grid, placement)))

@@ -2,6 +2,7 @@
 #include "core_fakes.h"
 #include "qt_adapters.h"
 #include "robust_picture.h"
+#include "screenshot.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -91,6 +92,46 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const QImage &i) { return resaved(bilinear800(i), "JPEG", 50); }},
         Channel{"12000 800 px q50", 12000,
                 [](const QImage &i) { return resaved(to800(i), "JPEG", 50); }}));
+
+struct Shown
+{
+    const char *name;
+    std::size_t length;
+    Screenshot shot;
+};
+
+class RobustScreenshots : public ::testing::TestWithParam<Shown>
+{};
+
+TEST_P(RobustScreenshots, FoundWhereShownAndRead)
+{
+    const Shown shown = GetParam();
+    const std::u16string text = hanText(shown.length, 13);
+    const robustPicture::Encoded encoded = robustPicture::encode(text);
+    QRectF placed;
+    const Picture received = toPicture(screenshotOf(toQImage(encoded.image), shown.shot, &placed));
+    const robustPicture::Detected detected = robustPicture::detect(received);
+    ASSERT_TRUE(detected.grid) << shown.name;
+    // The frame lies inside the picture as shown, its quiet zone around it.
+    EXPECT_GT(detected.grid->left, placed.left());
+    EXPECT_LT(detected.grid->right, placed.right());
+    EXPECT_GT(detected.grid->right - detected.grid->left, placed.width() * 0.95);
+    EXPECT_NEAR(detected.grid->top - placed.top(), detected.grid->left - placed.left(), 1);
+    EXPECT_TRUE(robustPicture::decode(received, *detected.grid).text == text) << shown.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shown, RobustScreenshots,
+    ::testing::Values(Shown{"3000 on white, PNG", 3000, {0.5, Qt::white, Qt::white, 0, -1, 0, 1}},
+                      Shown{"12000 dark mode, rounded, q80",
+                            12000,
+                            {0.9, QColor(17, 17, 17), QColor(40, 40, 40), 32, 80, 0, 2}},
+                      Shown{"500 green bubble, q50",
+                            500,
+                            {0.35, QColor(240, 240, 240), QColor(149, 236, 105), 16, 50, 0, 3}},
+                      Shown{"3000 black, 1.3 pixels a module after 1280, q60",
+                            3000,
+                            {0.6, Qt::black, QColor(220, 235, 255), 20, 60, 1280, 4}}));
 
 } // namespace
 } // namespace veltrin::testing

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <random>
 
 namespace veltrin::testing {
@@ -44,8 +45,8 @@ Picture damaged(const Picture &image, double share, unsigned seed, bool grey = f
 {
     const Detected detected = detect(image);
     EXPECT_TRUE(detected.grid);
-    const int grid = detected.grid->modules, left = int(detected.grid->left);
-    const int module = int(detected.grid->right - detected.grid->left) / grid;
+    const int grid = detected.grid->modules, left = int(std::lround(detected.grid->left));
+    const int module = int(std::lround((detected.grid->right - detected.grid->left) / grid));
     const int first = detected.grid->version == 1 ? 1 : 2;
     Picture copy = image;
     std::mt19937 random(seed);
