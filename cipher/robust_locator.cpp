@@ -177,8 +177,8 @@ std::vector<Box> boxes(const Picture &image)
             return w * cell < smallestBox || h * cell < smallestBox || w * 10 < h * 7 ||
                    h * 10 < w * 7 || k.count * 10 < w * h * 3;
         });
-        std::sort(components.begin(), components.end(),
-                  [](const Component &a, const Component &b) { return a.count > b.count; });
+        std::stable_sort(components.begin(), components.end(),
+                         [](const Component &a, const Component &b) { return a.count > b.count; });
         if (components.size() > 3)
             components.resize(3);
 
