@@ -189,7 +189,7 @@ std::vector<Box> boxes(const Picture &image)
             const int y0 = k.top * cell, y1 = std::min(height, (k.bottom + 1) * cell);
             const int w = x1 - x0, h = y1 - y0;
             const int margin = 8 + std::max(w, h) / 50;
-            // Profiles from a quarter inside the box outward, each point the mean
+            // Profiles from inside the box outward, each point the mean
             // of the middle three fifths of the box across, at most 256 pixels of
             // it, read row by row.
             const auto profile = [&](bool vertical, int from, int to) {
@@ -228,10 +228,14 @@ std::vector<Box> boxes(const Picture &image)
                 return limit >= from ? from + t + 0.5 : from - t + 0.5;
             };
             Box box;
-            box.top = edge(true, y0 + h / 4, std::max(0, y0 - margin));
-            box.bottom = edge(true, y1 - 1 - h / 4, std::min(height - 1, y1 + margin));
-            box.left = edge(false, x0 + w / 4, std::max(0, x0 - margin));
-            box.right = edge(false, x1 - 1 - w / 4, std::min(width - 1, x1 + margin));
+            // From three cells inside the busy box, whose edge is the frame's
+            // give or take a cell: the fewer rows of data a profile crosses,
+            // the less chance that a dark one beside a light one looks like it.
+            const int inside = std::min(3 * cell, std::min(w, h) / 4);
+            box.top = edge(true, y0 + inside, std::max(0, y0 - margin));
+            box.bottom = edge(true, y1 - 1 - inside, std::min(height - 1, y1 + margin));
+            box.left = edge(false, x0 + inside, std::max(0, x0 - margin));
+            box.right = edge(false, x1 - 1 - inside, std::min(width - 1, x1 + margin));
             const double bw = box.right - box.left, bh = box.bottom - box.top;
             if (ok && bw > 0 && bh > 0 && std::abs(bw - bh) <= 0.03 * std::max(bw, bh) + 3)
                 found.push_back(box);
