@@ -102,8 +102,14 @@ std::vector<std::uint8_t> parity(std::span<const std::uint8_t> data, int parity)
 
 bool correct(std::span<std::uint8_t> codeword, int parity)
 {
+    return correct(codeword, parity, {});
+}
+
+bool correct(std::span<std::uint8_t> codeword, int parity, std::span<const int> erasures)
+{
     const int n = static_cast<int>(codeword.size());
-    if (parity <= 0 || n > 255 || n <= parity)
+    const int erased = static_cast<int>(erasures.size());
+    if (parity <= 0 || n > 255 || n <= parity || erased > parity)
         return false;
     const std::vector<std::uint8_t> s = syndromes(codeword, parity);
     bool clean = true;
@@ -112,11 +118,21 @@ bool correct(std::span<std::uint8_t> codeword, int parity)
     if (clean)
         return true;
 
-    // Berlekamp-Massey: the error locator, lowest power first.
-    std::vector<std::uint8_t> locator{1}, previous{1};
-    int length = 0, shift = 1;
+    // Berlekamp-Massey, started from the erasures' locator so that it finds
+    // the errors besides them: the errata locator, lowest power first.
+    std::vector<std::uint8_t> locator{1};
+    for (int i : erasures) {
+        if (i < 0 || i >= n)
+            return false;
+        const std::uint8_t x = power(n - 1 - i);
+        locator.push_back(0);
+        for (std::size_t k = locator.size() - 1; k > 0; --k)
+            locator[k] ^= mul(locator[k - 1], x);
+    }
+    std::vector<std::uint8_t> previous = locator;
+    int length = erased, shift = 1;
     std::uint8_t lastDiscrepancy = 1;
-    for (int r = 0; r < parity; ++r) {
+    for (int r = erased; r < parity; ++r) {
         std::uint8_t d = s[std::size_t(r)];
         for (int i = 1; i <= length && i < static_cast<int>(locator.size()); ++i)
             d ^= mul(locator[std::size_t(i)], s[std::size_t(r - i)]);
@@ -130,9 +146,9 @@ bool correct(std::span<std::uint8_t> codeword, int parity)
             updated.resize(previous.size() + std::size_t(shift), 0);
         for (std::size_t i = 0; i < previous.size(); ++i)
             updated[i + std::size_t(shift)] ^= mul(factor, previous[i]);
-        if (2 * length <= r) {
+        if (2 * length <= r + erased) {
             previous = std::move(locator);
-            length = r + 1 - length;
+            length = r + 1 + erased - length;
             lastDiscrepancy = d;
             shift = 1;
         } else {
@@ -140,7 +156,8 @@ bool correct(std::span<std::uint8_t> codeword, int parity)
         }
         locator = std::move(updated);
     }
-    if (2 * length > parity)
+    // Each error costs two parity bytes, each erasure one.
+    if (2 * length - erased > parity)
         return false;
     locator.resize(std::size_t(length) + 1);
 

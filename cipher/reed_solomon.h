@@ -20,6 +20,10 @@ std::vector<std::uint8_t> parity(std::span<const std::uint8_t> data, int parity)
 // parity) in place. False when the codeword is beyond repair; it is then left
 // as it came.
 bool correct(std::span<std::uint8_t> codeword, int parity);
+// The same, told that the bytes at `erasures` (indices into the codeword,
+// distinct) are doubtful: e erasures and t wrong bytes elsewhere are mended
+// while e + 2 t <= parity.
+bool correct(std::span<std::uint8_t> codeword, int parity, std::span<const int> erasures);
 
 // Arithmetic in the field, for the tests' own checks.
 std::uint8_t multiply(std::uint8_t a, std::uint8_t b);

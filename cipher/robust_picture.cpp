@@ -3,6 +3,7 @@
 
 #include "protected_picture.h"
 #include "reed_solomon.h"
+#include "robust_locator.h"
 #include "utf8.h"
 
 #include <zstd.h>
@@ -28,10 +29,23 @@ constexpr int leastParity = 48;
 constexpr int mostParity = 160;
 constexpr std::size_t longestUtf8 = longestText * 3;
 constexpr std::uint8_t dark = 0, light = 255;
+constexpr int quietZone = 2; // light modules around a version 2 grid
 
-int dataModules(int grid)
+// Version 1 has its timing on the picture's edge, row and column 0; version
+// 2 inside a dark frame, row and column 1. The data follows the timing.
+int timingOf(int version)
 {
-    return (grid - 2) * (grid - 2);
+    return version == 1 ? 0 : 1;
+}
+
+int innerOf(int grid, int version)
+{
+    return grid - 2 - timingOf(version);
+}
+
+int dataModules(int grid, int version = robustPicture::version)
+{
+    return innerOf(grid, version) * innerOf(grid, version);
 }
 
 int blocksFor(int payload, int parity)
@@ -45,9 +59,9 @@ int bytesFor(int payload, int parity)
     return headerBytes + payload + blocksFor(payload, parity) * parity;
 }
 
-bool fits(int payload, int parity, int grid)
+bool fits(int payload, int parity, int grid, int version = robustPicture::version)
 {
-    return bytesFor(payload, parity) * 8 <= dataModules(grid);
+    return bytesFor(payload, parity) * 8 <= dataModules(grid, version);
 }
 
 int oddAtMost(int n)
@@ -116,7 +130,7 @@ std::array<std::uint8_t, headerData> headerOf(const Grid &grid)
 {
     return {0x56,
             0x52,
-            static_cast<std::uint8_t>(version),
+            static_cast<std::uint8_t>(grid.version),
             static_cast<std::uint8_t>(grid.packing),
             static_cast<std::uint8_t>(grid.payload >> 16),
             static_cast<std::uint8_t>(grid.payload >> 8),
@@ -152,20 +166,22 @@ struct Choice
     int module = 0;
     int grid = 0;
     int parity = 0;
+    int version = robustPicture::version;
 };
 
 // The largest modules first, since they outlast scaling; then all the room
 // left goes to parity.
-std::optional<Choice> choose(int payload)
+std::optional<Choice> choose(int payload, int version = robustPicture::version)
 {
     for (int module = largestModule; module >= smallestModule; --module) {
-        const int grid = oddAtMost(std::min(largestGrid, longestSide / module));
-        if (!fits(payload, leastParity, grid))
+        const int quiet = version == 1 ? 0 : quietZone;
+        const int grid = oddAtMost(std::min(largestGrid, longestSide / module - 2 * quiet));
+        if (!fits(payload, leastParity, grid, version))
             continue;
         int parity = leastParity;
-        while (parity + 2 <= mostParity && fits(payload, parity + 2, grid))
+        while (parity + 2 <= mostParity && fits(payload, parity + 2, grid, version))
             parity += 2;
-        return Choice{module, grid, parity};
+        return Choice{module, grid, parity, version};
     }
     return std::nullopt;
 }
@@ -218,19 +234,11 @@ struct Axis
 enum class Spacing { Timing, Even };
 constexpr Spacing spacings[] = {Spacing::Timing, Spacing::Even};
 
-Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
+// Where a timing line crosses its mean luma, interpolated between pixels,
+// with a hysteresis of 24 levels so that JPEG's ringing splits no run.
+std::vector<double> crossingsOf(const std::vector<int> &values, double mid)
 {
-    const int length = alongTop ? image.width : image.height;
-    const Axis even{0, double(length) / grid};
-    if (spacing == Spacing::Even)
-        return even;
-    std::vector<int> values(static_cast<std::size_t>(length));
-    long sum = 0;
-    for (int i = 0; i < length; ++i) {
-        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
-        sum += values[std::size_t(i)];
-    }
-    const double mid = double(sum) / length;
+    const int length = static_cast<int>(values.size());
     const int margin = 24;
     std::vector<double> crossings;
     int state = -1; // unknown, then 0 dark or 1 light, with hysteresis
@@ -252,6 +260,22 @@ Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
         state = now;
         changedAt = i;
     }
+    return crossings;
+}
+
+Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
+{
+    const int length = alongTop ? image.width : image.height;
+    const Axis even{0, double(length) / grid};
+    if (spacing == Spacing::Even)
+        return even;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const std::vector<double> crossings = crossingsOf(values, double(sum) / length);
     if (static_cast<int>(crossings.size()) != grid - 1)
         return even;
     // Least squares through crossing k at offset + k * step, k = 1 .. grid - 1.
@@ -271,12 +295,79 @@ Axis axisOf(const Picture &image, bool alongTop, int grid, Spacing spacing)
     return fitted;
 }
 
+// Where the modules of a grid lie in the picture.
+struct Placement
+{
+    int grid = 0;
+    int version = 1;
+    Axis x, y;
+};
+
+Placement placementOf(const Picture &image, int grid, Spacing spacing)
+{
+    return {grid, 1, axisOf(image, true, grid, spacing), axisOf(image, false, grid, spacing)};
+}
+
+// A located grid's axis fitted to its timing: each crossing of the timing
+// line is matched to the module boundary the frame puts nearest it, and a
+// least-squares line through those replaces the frame's spacing, which a
+// scaler's rounding can leave a fraction of a module off at the far end.
+Axis refined(const Picture &image, const Placement &placement, bool alongTop)
+{
+    const Axis along = alongTop ? placement.x : placement.y;
+    const Axis across = alongTop ? placement.y : placement.x;
+    const int line = int(across.offset + 1.5 * across.step);
+    const int limit = alongTop ? image.height : image.width;
+    if (line < 0 || line >= limit)
+        return along;
+    const int length = alongTop ? image.width : image.height;
+    const int from = std::clamp(int(along.offset), 0, length - 1);
+    const int to = std::clamp(int(along.offset + along.step * placement.grid), from, length - 1);
+    std::vector<int> values;
+    long sum = 0;
+    for (int i = from; i <= to; ++i) {
+        values.push_back(alongTop ? luma(image, i, line) : luma(image, line, i));
+        sum += values.back();
+    }
+    if (values.empty())
+        return along;
+    double n = 0, sumK = 0, sumX = 0, sumKK = 0, sumKX = 0;
+    for (double crossing : crossingsOf(values, double(sum) / double(values.size()))) {
+        const double x = from + crossing;
+        const double k = std::round((x - along.offset) / along.step);
+        if (k < 1 || k > placement.grid - 1 ||
+            std::abs(x - along.offset - k * along.step) > 0.3 * along.step)
+            continue;
+        n += 1;
+        sumK += k;
+        sumX += x;
+        sumKK += k * k;
+        sumKX += k * x;
+    }
+    if (n < placement.grid / 4.0 || n * sumKK - sumK * sumK <= 0)
+        return along;
+    const double step = (n * sumKX - sumK * sumX) / (n * sumKK - sumK * sumK);
+    const Axis fitted{(sumX - step * sumK) / n, step};
+    if (std::abs(fitted.step - along.step) > 0.02 * along.step ||
+        std::abs(fitted.offset - along.offset) > 0.5 * along.step)
+        return along;
+    return fitted;
+}
+
+Placement placementOf(const Grid &grid)
+{
+    return {grid.modules,
+            grid.version,
+            {grid.left, (grid.right - grid.left) / grid.modules},
+            {grid.top, (grid.bottom - grid.top) / grid.modules}};
+}
+
 class Sampler
 {
 public:
-    Sampler(const Picture &image, int grid, Spacing spacing)
-        : image(image), grid(grid), x(axisOf(image, true, grid, spacing)),
-          y(axisOf(image, false, grid, spacing))
+    Sampler(const Picture &image, const Placement &placement)
+        : image(image), grid(placement.grid), timing(timingOf(placement.version)), x(placement.x),
+          y(placement.y)
     {}
 
     // The mean luma of the module's middle half: its edges blur into the neighbours.
@@ -295,13 +386,13 @@ public:
         return sum / count;
     }
 
-    // Midway between the timing edges' dark and light modules.
-    int threshold() const
+    // The timing edges' mean dark and mean light modules.
+    std::pair<int, int> levels() const
     {
         long darkSum = 0, lightSum = 0;
         int darkCount = 0, lightCount = 0;
-        for (int i = 0; i < grid; ++i)
-            for (int value : {module(i, 0), module(0, i)}) {
+        for (int i = timing; i < grid - timing; ++i)
+            for (int value : {module(i, timing), module(timing, i)}) {
                 if (i % 2 == 0) {
                     darkSum += value;
                     ++darkCount;
@@ -310,72 +401,133 @@ public:
                     ++lightCount;
                 }
             }
-        return int((darkSum / darkCount + lightSum / lightCount) / 2);
+        return {int(darkSum / darkCount), int(lightSum / lightCount)};
     }
 
 private:
+    // The pixels whose centres lie in the module's middle half, or, when the
+    // module is too small for any, the one under its centre: at 1.25 pixels a
+    // module, the pixels it merely touches are mostly its neighbours'.
     static std::pair<int, int> span(int index, const Axis &axis, int limit)
     {
-        int from = int(std::floor(axis.offset + (index + 0.25) * axis.step));
-        int to = int(std::ceil(axis.offset + (index + 0.75) * axis.step)) - 1;
-        from = std::clamp(from, 0, limit - 1);
-        to = std::clamp(to, from, limit - 1);
-        return {from, to};
+        const double from = axis.offset + (index + 0.25) * axis.step;
+        const double to = axis.offset + (index + 0.75) * axis.step;
+        int first = int(std::ceil(from - 0.5)), last = int(std::floor(to - 0.5));
+        if (first > last)
+            first = last = int(std::floor(axis.offset + (index + 0.5) * axis.step));
+        first = std::clamp(first, 0, limit - 1);
+        last = std::clamp(last, first, limit - 1);
+        return {first, last};
     }
 
     const Picture &image;
-    int grid;
+    int grid, timing;
     Axis x, y;
 };
 
-// Reads the first `count` bytes of the stream; the module order is the writer's.
-std::vector<std::uint8_t> readBytes(const Picture &image, int grid, int count, Spacing spacing)
+// The stream's first bytes as read, each with how far its least certain
+// module sampled from the threshold.
+struct Read
 {
-    const Sampler sampler(image, grid, spacing);
-    const int threshold = sampler.threshold();
-    std::vector<std::uint8_t> bytes(std::size_t(count), 0);
+    std::vector<std::uint8_t> bytes;
+    std::vector<int> margins;
+    int band = 0; // a margin below this makes the byte doubtful
+};
+
+// Reads the first `count` bytes of the stream; the module order is the writer's.
+Read readBytes(const Picture &image, const Placement &placement, int count)
+{
+    const Sampler sampler(image, placement);
+    const auto [darkLevel, lightLevel] = sampler.levels();
+    const int threshold = (darkLevel + lightLevel) / 2;
+    Read read{std::vector<std::uint8_t>(std::size_t(count), 0),
+              std::vector<int>(std::size_t(count), 255), std::max(1, (lightLevel - darkLevel) / 6)};
     Whitening mask;
-    const int inner = grid - 2;
+    const int inner = innerOf(placement.grid, placement.version);
+    const int origin = timingOf(placement.version) + 1;
     for (int i = 0; i < count * 8; ++i) {
-        const bool isDark = sampler.module(1 + i % inner, 1 + i / inner) < threshold;
+        const int value = sampler.module(origin + i % inner, origin + i / inner);
+        const bool isDark = value < threshold;
         if (isDark != mask.next())
-            bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+            read.bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+        int &margin = read.margins[std::size_t(i / 8)];
+        margin = std::min(margin, std::abs(value - threshold));
     }
-    return bytes;
+    return read;
 }
 
-std::optional<Grid> headerAt(const Picture &image, int grid, Failure &failure)
+// Corrects a codeword, then, when it has more wrong bytes than its parity
+// mends, again with its doubtful bytes named as erasures, which cost half as
+// much: the least certain first, a growing share of the parity.
+bool corrected(std::span<std::uint8_t> codeword, std::span<const int> margins, int band, int parity)
+{
+    if (reedSolomon::correct(codeword, parity))
+        return true;
+    std::vector<int> doubtful;
+    for (int i = 0; i < static_cast<int>(codeword.size()); ++i)
+        if (margins[std::size_t(i)] < band)
+            doubtful.push_back(i);
+    if (doubtful.empty())
+        return false;
+    std::stable_sort(doubtful.begin(), doubtful.end(), [&](int a, int b) {
+        return margins[std::size_t(a)] < margins[std::size_t(b)];
+    });
+    int tried = 0;
+    for (const int share : {2, 3, 4}) {
+        const int count = std::min(static_cast<int>(doubtful.size()), parity * share / 4 - 2);
+        if (count <= tried)
+            continue;
+        tried = count;
+        std::vector<int> erasures(doubtful.begin(), doubtful.begin() + count);
+        if (reedSolomon::correct(codeword, parity, erasures))
+            return true;
+    }
+    return false;
+}
+
+// The header behind a grid's timing, tried at each placement in turn.
+std::optional<Grid> headerAt(const Picture &image, std::span<const Placement> placements,
+                             Failure &failure)
 {
     std::vector<std::uint8_t> header;
-    for (const Spacing spacing : spacings) {
-        header = readBytes(image, grid, headerBytes, spacing);
-        if (reedSolomon::correct(header, headerParity) && header[0] == 0x56 && header[1] == 0x52)
+    const Placement *at = nullptr;
+    for (const Placement &placement : placements) {
+        const Read read = readBytes(image, placement, headerBytes);
+        header = read.bytes;
+        if (corrected(header, read.margins, read.band, headerParity) && header[0] == 0x56 &&
+            header[1] == 0x52) {
+            at = &placement;
             break;
-        header.clear();
+        }
     }
-    if (header.empty())
+    if (!at)
         return std::nullopt;
-    if (header[2] != version) {
+    if (header[2] > version) {
         failure = Failure::NewerVersion;
         return std::nullopt;
     }
     Grid found;
+    found.version = header[2];
     found.packing = static_cast<Packing>(header[3]);
     found.payload = header[4] << 16 | header[5] << 8 | header[6];
     found.parity = header[7];
     found.modules = header[8] << 8 | header[9];
     // A neighbouring guess of the grid may still read the header right.
-    if (found.modules != grid) {
+    if (found.version != at->version || found.modules != at->grid) {
         if (failure != Failure::NotConforming)
             failure = Failure::Damaged;
         return std::nullopt;
     }
     if (header[3] > std::uint8_t(Packing::Sealed) || found.parity < 2 ||
         found.parity > mostParity || found.parity % 2 || found.payload < 1 ||
-        !fits(found.payload, found.parity, grid)) {
+        !fits(found.payload, found.parity, found.modules, found.version)) {
         failure = Failure::NotConforming;
         return std::nullopt;
     }
+    found.left = at->x.offset;
+    found.top = at->y.offset;
+    found.right = at->x.offset + at->x.step * found.modules;
+    found.bottom = at->y.offset + at->y.step * found.modules;
     return found;
 }
 
@@ -403,6 +555,36 @@ int runs(const Picture &image, bool alongTop)
     return count;
 }
 
+// The odd grid whose timing square wave best matches the edge: where a
+// module is little more than a pixel, scaling greys out some of the timing's
+// runs and counting them comes up short.
+int matchedGrid(const Picture &image, bool alongTop, int counted)
+{
+    const int length = alongTop ? image.width : image.height;
+    std::vector<int> values(static_cast<std::size_t>(length));
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += values[std::size_t(i)];
+    }
+    const int mean = int(sum / length);
+    int best = 0;
+    long bestScore = 0;
+    const int most = std::min({largestGrid, length, counted + counted / 8 + 4});
+    for (int grid = std::max(smallestGrid, counted - 4) | 1; grid <= most; grid += 2) {
+        long score = 0;
+        for (int i = 0; i < length; ++i) {
+            const long module = (2 * long(i) + 1) * grid / (2 * long(length));
+            score += module % 2 ? values[std::size_t(i)] - mean : mean - values[std::size_t(i)];
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = grid;
+        }
+    }
+    return best;
+}
+
 bool darkEdge(const Picture &image, bool bottom)
 {
     const int length = bottom ? image.width : image.height;
@@ -415,20 +597,25 @@ bool darkEdge(const Picture &image, bool bottom)
 
 // The payload as read and corrected; none when a block is beyond repair.
 std::optional<std::vector<std::uint8_t>> payloadAt(const Picture &image, const Grid &grid,
-                                                   Spacing spacing)
+                                                   const Placement &placement)
 {
     const int total = bytesFor(grid.payload, grid.parity);
-    const std::vector<std::uint8_t> stream = readBytes(image, grid.modules, total, spacing);
+    const Read read = readBytes(image, placement, total);
     const Layout layout = layoutOf(grid.payload, grid.parity);
     std::vector<std::vector<std::uint8_t>> blocks;
-    for (int length : layout.lengths)
+    std::vector<std::vector<int>> margins;
+    for (int length : layout.lengths) {
         blocks.emplace_back(std::size_t(length));
+        margins.emplace_back(std::size_t(length));
+    }
     interleave(layout, [&](int k, int b, int j) {
-        blocks[std::size_t(b)][std::size_t(j)] = stream[std::size_t(headerBytes + k)];
+        blocks[std::size_t(b)][std::size_t(j)] = read.bytes[std::size_t(headerBytes + k)];
+        margins[std::size_t(b)][std::size_t(j)] = read.margins[std::size_t(headerBytes + k)];
     });
     std::vector<std::uint8_t> payload;
-    for (auto &block : blocks) {
-        if (!reedSolomon::correct(block, grid.parity))
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        std::vector<std::uint8_t> &block = blocks[b];
+        if (!corrected(block, margins[b], read.band, grid.parity))
             return std::nullopt;
         payload.insert(payload.end(), block.begin(), block.end() - grid.parity);
     }
@@ -438,11 +625,10 @@ std::optional<std::vector<std::uint8_t>> payloadAt(const Picture &image, const G
 Picture drawn(const Payload &payload, const Choice &choice)
 {
     const int size = static_cast<int>(payload.bytes.size());
-    const Grid grid{choice.grid, choice.parity, size, payload.packing};
+    const Grid grid{choice.grid, choice.parity, size, payload.packing, choice.version};
 
-    std::vector<std::uint8_t> stream;
     const auto header = headerOf(grid);
-    stream.insert(stream.end(), header.begin(), header.end());
+    std::vector<std::uint8_t> stream(header.begin(), header.end());
     const auto headerCheck = reedSolomon::parity(header, headerParity);
     stream.insert(stream.end(), headerCheck.begin(), headerCheck.end());
 
@@ -464,37 +650,121 @@ Picture drawn(const Payload &payload, const Choice &choice)
         stream[start + std::size_t(k)] = blocks[std::size_t(b)][std::size_t(j)];
     });
 
-    const int g = choice.grid, m = choice.module, inner = g - 2;
-    const std::vector<bool> bits = bitsOf(stream, dataModules(g));
-    Picture image(g * m, g * m);
+    const int g = choice.grid, m = choice.module, inner = innerOf(g, choice.version);
+    const int quiet = choice.version == 1 ? 0 : quietZone;
+    const int timing = timingOf(choice.version), origin = timing + 1;
+    const std::vector<bool> bits = bitsOf(stream, dataModules(g, choice.version));
+    const int side = (g + 2 * quiet) * m;
+    Picture image(side, side);
+    std::fill(image.rgb.begin(), image.rgb.end(), light);
     auto fill = [&](int column, int row, bool isDark) {
-        for (int y = row * m; y < (row + 1) * m; ++y)
-            for (int x = column * m; x < (column + 1) * m; ++x) {
+        const int x0 = (column + quiet) * m, y0 = (row + quiet) * m;
+        for (int y = y0; y < y0 + m; ++y)
+            for (int x = x0; x < x0 + m; ++x) {
                 std::uint8_t *p =
                     &image.rgb[(std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 3];
                 p[0] = p[1] = p[2] = isDark ? dark : light;
             }
     };
+    // Version 2's frame is dark all round, so that a rounded corner or a dark
+    // background leaves the middles of its sides to find it by; version 1
+    // darkens only the bottom and right, its timing being the other edges.
     for (int i = 0; i < g; ++i) {
-        fill(i, 0, i % 2 == 0);
-        fill(0, i, i % 2 == 0);
         fill(i, g - 1, true);
         fill(g - 1, i, true);
+        if (choice.version != 1) {
+            fill(i, 0, true);
+            fill(0, i, true);
+        }
     }
-    for (int i = 0; i < dataModules(g); ++i)
-        fill(1 + i % inner, 1 + i / inner, bits[std::size_t(i)]);
+    for (int i = timing; i < g - 1; ++i) {
+        fill(i, timing, i % 2 == 0);
+        fill(timing, i, i % 2 == 0);
+    }
+    for (int i = 0; i < dataModules(g, choice.version); ++i)
+        fill(origin + i % inner, origin + i / inner, bits[std::size_t(i)]);
     return image;
+}
+
+// The odd grid whose timing square wave best matches a located frame's
+// timing row and column, the corners left out since a chat may round them.
+std::vector<int> gridsIn(const Picture &image, const locator::Box &box)
+{
+    const double width = box.right - box.left, height = box.bottom - box.top;
+    std::vector<std::pair<double, int>> scored;
+    // Up to 24 pixels a module: 8 shown at three screen pixels a pixel.
+    const int least = std::max(smallestGrid, int(width / 25)) | 1;
+    const int most = std::min(largestGrid, int(width / 0.9));
+    for (int grid = least; grid <= most; grid += 2) {
+        const double pitchX = width / grid, pitchY = height / grid;
+        const int row = std::clamp(int(box.top + 1.5 * pitchY), 0, image.height - 1);
+        const int column = std::clamp(int(box.left + 1.5 * pitchX), 0, image.width - 1);
+        long score = 0;
+        int count = 0;
+        for (int x = int(box.left + width / 10); x < int(box.right - width / 10); ++x) {
+            if (x < 0 || x >= image.width)
+                continue;
+            const int module = int((x + 0.5 - box.left) / pitchX);
+            score += (module % 2 ? 1 : -1) * luma(image, x, row);
+            ++count;
+        }
+        for (int y = int(box.top + height / 10); y < int(box.bottom - height / 10); ++y) {
+            if (y < 0 || y >= image.height)
+                continue;
+            const int module = int((y + 0.5 - box.top) / pitchY);
+            score += (module % 2 ? 1 : -1) * luma(image, column, y);
+            ++count;
+        }
+        if (count)
+            scored.emplace_back(double(score) / count, grid);
+    }
+    std::sort(scored.begin(), scored.end(), std::greater<>());
+    std::vector<int> grids;
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, scored.size()); ++i)
+        grids.push_back(scored[i].second);
+    return grids;
+}
+
+// A version 2 picture anywhere in the image: the locator's boxes, each with
+// the grids its timing suggests.
+Detected locate(const Picture &image)
+{
+    Failure failure = Failure::NotRobust;
+    for (const locator::Box &box : locator::boxes(image)) {
+        std::vector<int> tried;
+        for (const int matched : gridsIn(image, box))
+            for (const int delta : {0, -2, 2}) {
+                const int grid = matched + delta;
+                if (grid < smallestGrid || grid > largestGrid ||
+                    std::find(tried.begin(), tried.end(), grid) != tried.end())
+                    continue;
+                tried.push_back(grid);
+                const Placement placement{grid,
+                                          version,
+                                          {box.left, (box.right - box.left) / grid},
+                                          {box.top, (box.bottom - box.top) / grid}};
+                const Placement placements[] = {{grid, version, refined(image, placement, true),
+                                                 refined(image, placement, false)},
+                                                placement};
+                if (std::optional<Grid> found = headerAt(image, placements, failure))
+                    return {found, Failure::None};
+            }
+    }
+    return {std::nullopt, failure};
 }
 
 } // namespace
 
-Encoded encode(std::u16string_view text)
+Encoded encode(std::u16string_view text, int formatVersion)
 {
+    if (formatVersion < 1 || formatVersion > version)
+        return {{}, Failure::NewerVersion, 0};
+    // Version 2's quiet zone leaves less room, so what fits it fits version 1.
     if (text.size() > longestText || !textFits(text))
         return {{}, Failure::TextTooLong, longestFitting(text)};
     const Payload payload = payloadOf(text);
-    return {drawn(payload, *choose(static_cast<int>(payload.bytes.size()))), Failure::None,
-            text.size()};
+    return {drawn(payload, *choose(static_cast<int>(payload.bytes.size()), formatVersion)),
+            Failure::None, text.size()};
 }
 
 Encoded encodeSealed(const Picture &sealed)
@@ -512,19 +782,34 @@ Detected detect(const Picture &image)
         image.rgb.size() != image.pixelCount() * 3)
         return {};
     if (!darkEdge(image, true) || !darkEdge(image, false))
-        return {};
+        return locate(image);
     const int across = runs(image, true), down = runs(image, false);
     Failure failure = Failure::NotRobust;
-    // A run lost or split in the timing costs a retry, not the picture.
-    for (int count : {across, down})
+    std::vector<int> tried;
+    const auto attempt = [&](int count) -> std::optional<Grid> {
+        // A run lost or split in the timing costs a retry, not the picture.
         for (int delta : {0, -2, 2, -1, 1, -4, 4}) {
             const int grid = count + delta;
             if (grid % 2 == 0 || grid < smallestGrid || grid > largestGrid || grid > image.width ||
-                grid > image.height)
+                grid > image.height || std::find(tried.begin(), tried.end(), grid) != tried.end())
                 continue;
-            if (std::optional<Grid> found = headerAt(image, grid, failure))
-                return {found, Failure::None};
+            tried.push_back(grid);
+            const Placement placements[] = {placementOf(image, grid, Spacing::Timing),
+                                            placementOf(image, grid, Spacing::Even)};
+            if (std::optional<Grid> found = headerAt(image, placements, failure))
+                return found;
         }
+        return std::nullopt;
+    };
+    for (int count : {across, down})
+        if (std::optional<Grid> found = attempt(count))
+            return {found, Failure::None};
+    for (int count : {matchedGrid(image, true, across), matchedGrid(image, false, down)})
+        if (std::optional<Grid> found = attempt(count))
+            return {found, Failure::None};
+    // Dark edges that are no version 1 grid may still frame a version 2 one.
+    if (const Detected located = locate(image); located.grid)
+        return located;
     return {std::nullopt, failure};
 }
 
@@ -538,14 +823,32 @@ Decoded decode(const Picture &image)
 
 Decoded decode(const Picture &image, const Grid &grid)
 {
-    if (grid.modules < smallestGrid || grid.modules > largestGrid || grid.modules > image.width ||
-        grid.modules > image.height || grid.parity < 2 || grid.parity > mostParity ||
-        grid.payload < 1 || !fits(grid.payload, grid.parity, grid.modules) ||
+    // A grid is the detector's, but may come from anywhere: half a pixel a
+    // module at least, inside the picture.
+    const bool placed =
+        grid.version == 1 ||
+        (grid.version == 2 && grid.left >= -1 && grid.top >= -1 && grid.right <= image.width + 1 &&
+         grid.bottom <= image.height + 1 && grid.right - grid.left >= grid.modules / 2.0 &&
+         grid.bottom - grid.top >= grid.modules / 2.0);
+    if (!placed || grid.modules < smallestGrid || grid.modules > largestGrid ||
+        grid.modules > image.width || grid.modules > image.height || grid.parity < 2 ||
+        grid.parity > mostParity || grid.payload < 1 ||
+        !fits(grid.payload, grid.parity, grid.modules, grid.version) ||
         image.rgb.size() != image.pixelCount() * 3)
         return {{}, {}, Failure::Damaged};
+    std::vector<Placement> placements;
+    if (grid.version == 1)
+        for (const Spacing spacing : spacings)
+            placements.push_back(placementOf(image, grid.modules, spacing));
+    else {
+        const Placement located = placementOf(grid);
+        placements.push_back(
+            {grid.modules, 2, refined(image, located, true), refined(image, located, false)});
+        placements.push_back(located);
+    }
     std::optional<std::vector<std::uint8_t>> corrected;
-    for (const Spacing spacing : spacings)
-        if ((corrected = payloadAt(image, grid, spacing)))
+    for (const Placement &placement : placements)
+        if ((corrected = payloadAt(image, grid, placement)))
             break;
     if (!corrected)
         return {{}, {}, Failure::Damaged};

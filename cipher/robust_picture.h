@@ -15,7 +15,7 @@
 // scaling. docs/robust-picture.md has the layout.
 namespace veltrin::robustPicture {
 
-constexpr int version = 1;
+constexpr int version = 2; // written; 1 is still read
 constexpr int longestSide = 1280;
 constexpr std::size_t longestText = 12000; // UTF-16 units, as the text box
 
@@ -36,7 +36,9 @@ struct Encoded
     Failure failure = Failure::None;
     std::size_t fits = 0; // with TextTooLong: the longest prefix, in UTF-16 units, that fits
 };
-Encoded encode(std::u16string_view text);
+// `formatVersion` 1 draws what Veltrin drew before it found pictures inside
+// screenshots, for readers that have not caught up.
+Encoded encode(std::u16string_view text, int formatVersion = version);
 // Carries a picture that protectedPicture::seal made, byte for byte; its
 // text is never packed, so the seal's length tells no more than it does there.
 Encoded encodeSealed(const Picture &sealed);
@@ -55,6 +57,10 @@ struct Grid
     int parity = 0;  // Reed-Solomon bytes per block
     int payload = 0; // bytes before correction
     Packing packing = Packing::Plain;
+    int version = 1;
+    // The grid's outer edges in the picture read, in pixels: a version 1
+    // grid fills its picture, a version 2 one is found inside a larger one.
+    double left = 0, top = 0, right = 0, bottom = 0;
 };
 
 struct Detected

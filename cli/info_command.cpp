@@ -94,11 +94,22 @@ QStringList robustLines(const Picture &picture, const Recognition &kind)
     if (!kind.grid)
         return {say(phrase::infoKind).arg(robust), opensLine(describe(kind.robustFailure))};
     const robustPicture::Grid &grid = *kind.grid;
+    const double pitch = (grid.right - grid.left) / grid.modules;
     QStringList lines{
-        say(phrase::infoKind)
-            .arg(say(phrase::formatVersion).arg(robust).arg(robustPicture::version)),
-        say(phrase::infoGrid).arg(grid.modules).arg(qRound(double(picture.width) / grid.modules)),
-        say(phrase::infoParity).arg(grid.parity)};
+        say(phrase::infoKind).arg(say(phrase::formatVersion).arg(robust).arg(grid.version)),
+        say(phrase::infoGrid).arg(grid.modules).arg(pitch, 0, 'f', 1)};
+    // Where the picture lies in what was opened, its quiet zone included: a
+    // screenshot holds it anywhere.
+    if (grid.version >= 2) {
+        const double quiet = 2 * pitch;
+        const int left = qRound(grid.left - quiet), top = qRound(grid.top - quiet);
+        lines << say(phrase::infoPlace)
+                     .arg(left)
+                     .arg(top)
+                     .arg(qRound(grid.right + quiet) - left)
+                     .arg(qRound(grid.bottom + quiet) - top);
+    }
+    lines << say(phrase::infoParity).arg(grid.parity);
     const Phrase &packing = grid.packing == robustPicture::Packing::Sealed ? phrase::packingSealed
                             : grid.packing == robustPicture::Packing::Zstd ? phrase::packingZstd
                                                                            : phrase::packingPlain;

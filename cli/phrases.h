@@ -310,6 +310,8 @@ inline constexpr Phrase kindRobust{u"robust (经得起转发)", u"经得起转�
 inline constexpr Phrase formatVersion{u"%1, format version %2", u"%1，格式版本 %2"};
 inline constexpr Phrase infoGrid{u"grid: %1 x %1 modules of about %2 pixels",
                                  u"网格：%1 x %1 个方块，每个约 %2 像素"};
+inline constexpr Phrase infoPlace{u"found at: %1, %2, %3 x %4 pixels",
+                                  u"位置：%1, %2，%3 x %4 像素"};
 inline constexpr Phrase infoParity{u"error correction: %1 parity bytes per block",
                                    u"纠错：每块 %1 个校验字节"};
 inline constexpr Phrase infoPacking{u"packing: %1", u"打包方式：%1"};

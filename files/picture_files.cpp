@@ -2,6 +2,7 @@
 #include "picture_files.h"
 
 #include "file_error_text.h"
+#include "picture_kind.h"
 #include "qt_adapters.h"
 #include "safe_write.h"
 
@@ -61,13 +62,18 @@ PictureLoad PictureFiles::load(const QString &path, PictureSurface &picture4)
 QString PictureFiles::save(const Surface &picture5)
 {
     const QString title = QStringLiteral("保存图片到");
-    const QString fileName = module_.FileDialog(
-        1, title, QStringLiteral("BMP 图片 (*.bmp)|*.bmp|PNG 图片 (*.png)|*.png"));
+    // A robust picture is made to be sent on, and chats pass a PNG as it is
+    // where a BMP becomes a JPEG or a file: its dialog starts on PNG.
+    const bool robust = recognise(picture5.Image()).kind == PictureKind::Robust;
+    const QString bmp = QStringLiteral("BMP 图片 (*.bmp)|*.bmp"),
+                  png = QStringLiteral("PNG 图片 (*.png)|*.png");
+    const QString fileName =
+        module_.FileDialog(1, title, robust ? png + u'|' + bmp : bmp + u'|' + png);
     if (fileName.isEmpty())
         return fileName;
     // The filter the user chose decides the format, and the name always says it.
-    const PictureFormat format =
-        writtenFormat(module_.filterExtension).value_or(PictureFormat::Bmp);
+    const PictureFormat format = writtenFormat(module_.filterExtension)
+                                     .value_or(robust ? PictureFormat::Png : PictureFormat::Bmp);
 
     // The dialog asked about replacing the name it returned; a name that gets
     // the extension added is a different file and needs its own question.

@@ -498,6 +498,7 @@ void Form1::Command1_Click()
             showRobust(robustPicture::encode(text));
         return;
     }
+    Picture1->setFitted(false);
     Encryptor encryptor(m_, services_.random, services_.codePage);
     encryptor.run({toU16(Text1->Text()), toU16(Text3->Text()), Picture1->surface(),
                    Picture5->surface(), [this](bool on) { Label2[1]->setEnabled(on); },
@@ -547,8 +548,10 @@ void Form1::encryptProtected()
     }
     if (Check2->isChecked())
         showRobust(robustPicture::encodeSealed(sealed.image));
-    else
+    else {
+        Picture1->setFitted(false);
         protectedPicture::show(sealed.image, Picture1->surface(), Picture5->surface());
+    }
 }
 
 void Form1::showRobust(const robustPicture::Encoded &encoded)
@@ -558,7 +561,9 @@ void Form1::showRobust(const robustPicture::Encoded &encoded)
                                 MessageBox::Exclamation);
         return;
     }
-    // Shown and saved as the sealed kind is: the picture at its size.
+    // Saved as the sealed kind is, the picture at its size; shown whole,
+    // scaled into the box, since its pixels are modules, not characters.
+    Picture1->setFitted(true);
     protectedPicture::show(encoded.image, Picture1->surface(), Picture5->surface());
 }
 

@@ -19,6 +19,10 @@ public:
     PictureSurface &surface() { return surface_; }
     const PictureSurface &surface() const { return surface_; }
 
+    // Fitted: a picture larger than the parent is shown scaled down into it,
+    // for a picture whose pixels are not its characters (the robust kind).
+    void setFitted(bool fitted);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -26,6 +30,7 @@ private:
     void followSurface();
 
     PictureSurface surface_;
+    bool fitted_ = false;
 };
 
 } // namespace veltrin

@@ -6,7 +6,14 @@
 //   --write DIR [texts per length] [corpus files...]  the pictures and their texts
 //   --read TEXTS DIR  whether each picture in DIR gives its text back exactly
 //   --time [corpus files...]  decoding and rejecting times only
+//   --screenshots [texts per length] [corpus files...]  pictures shown in
+//     synthetic phone screenshots, parameters drawn at random per case, counted
+//     by pixels a module in the file received
+//   --small [texts]  12000 random Han characters (2-pixel modules) scaled to
+//     800 pixels by each common filter, then JPEG q50
+#include "picture_kind.h"
 #include "robust_picture.h"
+#include "screenshot.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -18,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
@@ -122,7 +130,8 @@ double milliseconds(std::chrono::steady_clock::duration d)
 
 int moduleOf(const Picture &picture)
 {
-    return picture.width / robustPicture::detect(picture).grid->modules;
+    const robustPicture::Grid grid = *robustPicture::detect(picture).grid;
+    return int(std::lround((grid.right - grid.left) / grid.modules));
 }
 
 const char *outcome(const robustPicture::Decoded &result, const std::u16string &text)
@@ -304,6 +313,180 @@ std::u16string corpusOf(QStringList files)
     return corpus(files);
 }
 
+// A separable resampler as image libraries make them: the kernel widened by
+// the reduction, so that every source pixel counts (PIL's resize does this).
+QImage resampled(const QImage &source, int width, int height,
+                 const std::function<double(double)> &kernel, double support)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    const auto pass = [&](const std::vector<double> &from, int inLength, int outLength, int lines,
+                          bool alongRows) {
+        std::vector<double> to(std::size_t(outLength) * std::size_t(lines) * 3, 0);
+        const double scale = double(inLength) / outLength, widen = std::max(1.0, scale);
+        for (int o = 0; o < outLength; ++o) {
+            const double centre = (o + 0.5) * scale;
+            const int first = std::max(0, int(std::floor(centre - support * widen)));
+            const int last = std::min(inLength - 1, int(std::ceil(centre + support * widen)));
+            std::vector<double> weights;
+            double total = 0;
+            for (int i = first; i <= last; ++i) {
+                weights.push_back(kernel((i + 0.5 - centre) / widen));
+                total += weights.back();
+            }
+            for (int line = 0; line < lines; ++line)
+                for (int c = 0; c < 3; ++c) {
+                    double sum = 0;
+                    for (int i = first; i <= last; ++i) {
+                        const std::size_t at = alongRows
+                                                   ? (std::size_t(line) * inLength + i) * 3 + c
+                                                   : (std::size_t(i) * lines + line) * 3 + c;
+                        sum += weights[std::size_t(i - first)] * from[at];
+                    }
+                    const std::size_t out = alongRows ? (std::size_t(line) * outLength + o) * 3 + c
+                                                      : (std::size_t(o) * lines + line) * 3 + c;
+                    to[out] = sum / total;
+                }
+        }
+        return to;
+    };
+    std::vector<double> values(std::size_t(image.width()) * image.height() * 3);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width() * 3; ++x)
+            values[std::size_t(y) * image.width() * 3 + x] = image.constScanLine(y)[x];
+    const std::vector<double> rows = pass(values, image.width(), width, image.height(), true);
+    const std::vector<double> both = pass(rows, image.height(), height, width, false);
+    QImage out(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width * 3; ++x)
+            out.scanLine(y)[x] = static_cast<uchar>(
+                std::clamp(std::lround(both[std::size_t(y) * width * 3 + x]), 0L, 255L));
+    return out;
+}
+
+void smallModules(int texts)
+{
+    const double pi = 3.14159265358979323846;
+    const auto sinc = [pi](double x) { return x == 0 ? 1.0 : std::sin(pi * x) / (pi * x); };
+    const auto cubic = [](double x) {
+        x = std::abs(x);
+        const double a = -0.5;
+        return x < 1   ? (a + 2) * x * x * x - (a + 3) * x * x + 1
+               : x < 2 ? a * x * x * x - 5 * a * x * x + 8 * a * x - 4 * a
+                       : 0.0;
+    };
+    const struct
+    {
+        const char *name;
+        std::function<QImage(const QImage &)> scale;
+    } filters[] = {
+        {"bilinear",
+         [](const QImage &i) {
+             return resampled(
+                 i, 800, 800, [](double x) { return std::max(0.0, 1 - std::abs(x)); }, 1);
+         }},
+        {"bicubic", [&](const QImage &i) { return resampled(i, 800, 800, cubic, 2); }},
+        {"box",
+         [](const QImage &i) {
+             return resampled(
+                 i, 800, 800, [](double x) { return std::abs(x) <= 0.5 ? 1.0 : 0; }, 0.5);
+         }},
+        {"Lanczos",
+         [&](const QImage &i) {
+             return resampled(
+                 i, 800, 800,
+                 [&](double x) { return std::abs(x) < 3 ? sinc(x) * sinc(x / 3) : 0.0; }, 3);
+         }},
+        {"Qt smooth", [](const QImage &i) { return longSide(i, 800, Qt::SmoothTransformation); }},
+    };
+    int module = 0;
+    for (const auto &filter : filters) {
+        int decoded = 0;
+        for (int t = 0; t < texts; ++t) {
+            std::mt19937 random(unsigned(100 + t));
+            std::u16string text(12000, u' ');
+            for (auto &ch : text)
+                ch = static_cast<char16_t>(0x4E00 + random() % 0x5000);
+            const Picture sent = robustPicture::encode(text).image;
+            module = moduleOf(sent);
+            decoded +=
+                robustPicture::decode(pictureOf(jpeg(filter.scale(imageOf(sent)), 50))).text ==
+                text;
+        }
+        std::printf("12000 random Han (%d-px modules), 800 %s, q50: %d/%d\n", module, filter.name,
+                    decoded, texts);
+    }
+}
+
+// Each picture shown once, in a screenshot drawn at random (seeded by the
+// case), then read from the screenshot as received.
+void screenshots(const std::u16string &text, int perLength)
+{
+    struct Band
+    {
+        const char *name;
+        double from;
+        int sent = 0, decoded = 0;
+    };
+    std::mt19937 random(2026);
+    std::vector<double> times;
+    std::printf("%-8s | %-16s | %-16s | %-16s\n", "chars", ">= 1.5 px/module", "1.2 - 1.5",
+                "< 1.2");
+    for (std::size_t length : {500, 3000, 6000, 12000}) {
+        Band bands[] = {{">= 1.5", 1.5}, {"1.2 - 1.5", 1.2}, {"< 1.2", 0}};
+        for (int t = 0; t < perLength; ++t) {
+            const std::u16string piece = window(text, length, t);
+            const robustPicture::Encoded encoded = robustPicture::encode(piece);
+            const robustPicture::Detected sent = robustPicture::detect(encoded.image);
+            const testing::Screenshot shot = testing::randomScreenshot(random);
+            QRectF placed;
+            const Picture received =
+                pictureOf(testing::screenshotOf(imageOf(encoded.image), shot, &placed));
+            const double pixels = placed.width() / encoded.image.width *
+                                  (sent.grid->right - sent.grid->left) / sent.grid->modules;
+            const auto begin = std::chrono::steady_clock::now();
+            const bool exact = robustPicture::decode(received).text == piece;
+            times.push_back(milliseconds(std::chrono::steady_clock::now() - begin));
+            Band &band = *std::find_if(std::begin(bands), std::end(bands),
+                                       [&](const Band &b) { return pixels >= b.from; });
+            ++band.sent;
+            band.decoded += exact;
+        }
+        std::printf("%-8zu", length);
+        for (const Band &band : bands)
+            std::printf(" | %5d/%-5d %4.0f%%", band.decoded, band.sent,
+                        band.sent ? 100.0 * band.decoded / band.sent : 0.0);
+        std::printf("\n");
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("reading a screenshot: median %.1f ms, slowest %.1f ms\n", times[times.size() / 2],
+                times.back());
+
+    // What every other picture pays for the locator.
+    std::mt19937 noise(9);
+    QImage photo(4000, 3000, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(
+                x, y, qRgb((x / 16 + int(noise() % 24)) % 256, (y / 12) % 256, (x + y) / 28 % 256));
+    Picture classic(4096, 4097);
+    for (auto &byte : classic.rgb)
+        byte = static_cast<std::uint8_t>(noise());
+    for (const auto &[name, picture] :
+         {std::pair{"rejecting a 4000x3000 photo (JPEG q85)", pictureOf(jpeg(photo, 85))},
+          std::pair{"recognising a 4096x4097 classic picture", classic}}) {
+        std::vector<double> spent;
+        for (int run = 0; run < 5; ++run) {
+            const auto begin = std::chrono::steady_clock::now();
+            const Recognition kind = recognise(picture);
+            spent.push_back(milliseconds(std::chrono::steady_clock::now() - begin));
+            if (kind.kind == PictureKind::Robust)
+                std::printf("(TAKEN FOR ROBUST: wrong) ");
+        }
+        std::sort(spent.begin(), spent.end());
+        std::printf("%s: median %.2f ms\n", name, spent[spent.size() / 2]);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -313,9 +496,14 @@ int main(int argc, char **argv)
     const QString mode =
         arguments.value(0).startsWith(QLatin1String("--")) ? arguments.takeFirst() : QString();
     const bool writing = mode == QLatin1String("--write"), timing = mode == QLatin1String("--time");
+    const bool shots = mode == QLatin1String("--screenshots");
+    if (mode == QLatin1String("--small")) {
+        smallModules(arguments.value(0, QStringLiteral("20")).toInt());
+        return 0;
+    }
     if (mode == QLatin1String("--read") && arguments.size() == 2)
         return readPictures(arguments[0], arguments[1]);
-    if (!(mode.isEmpty() || writing || timing) || (writing && arguments.isEmpty())) {
+    if (!(mode.isEmpty() || writing || timing || shots) || (writing && arguments.isEmpty())) {
         std::fprintf(stderr, "usage: see the head of tests/bench/robust_channels.cpp\n");
         return 2;
     }
@@ -330,6 +518,10 @@ int main(int argc, char **argv)
     if (writing)
         return writePictures(folder, text, perLength);
     std::printf("corpus: %zu characters\n", text.size());
+    if (shots) {
+        screenshots(text, perLength);
+        return 0;
+    }
     if (!timing)
         table(text, perLength);
     timings(text);

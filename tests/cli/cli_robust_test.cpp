@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -34,7 +35,8 @@ const QByteArray pngSignature("\x89PNG\r\n\x1A\n");
 QImage withHeaderByte(QImage picture, int modules, int index, std::uint8_t value)
 {
     constexpr int headerBits = 26 * 8;
-    const int module = picture.width() / modules, inner = modules - 2;
+    // Version 2: two quiet modules, the frame and the timing before the data.
+    const int module = picture.width() / (modules + 4), inner = modules - 3;
     std::vector<bool> mask(headerBits);
     std::uint32_t state = 0x56454C54;
     for (int i = 0; i < headerBits; ++i) {
@@ -44,7 +46,7 @@ QImage withHeaderByte(QImage picture, int modules, int index, std::uint8_t value
         mask[std::size_t(i)] = state & 1;
     }
     const auto corner = [&](int i) {
-        return QPoint((1 + i % inner) * module, (1 + i / inner) * module);
+        return QPoint((4 + i % inner) * module, (4 + i / inner) * module);
     };
     std::vector<std::uint8_t> header(10);
     for (int i = 0; i < 80; ++i) {
@@ -123,7 +125,7 @@ TEST_F(CliRobust, ASealedOneOpensOnlyWithItsPassword)
     // Half the rows under the header inverted: more than the parity mends.
     QImage damaged(path(u"s.png"_s));
     const int w = damaged.width(), h = damaged.height();
-    for (int y = h / 40; y < h / 2; ++y)
+    for (int y = h / 16; y < h / 2; ++y)
         for (int x = w / 40; x < w - w / 40; ++x)
             damaged.setPixel(x, y, damaged.pixel(x, y) ^ 0xFFFFFF);
     ASSERT_TRUE(damaged.save(path(u"damaged.png"_s)));
@@ -145,7 +147,8 @@ TEST_F(CliRobust, ASealedOneOpensOnlyWithItsPassword)
          u"wrong password, or the picture has been changed"_s},
         {u"s.jpg"_s, {}, 2, u"is a protected picture: give its password"_s},
         {u"damaged.png"_s, {u"-p"_s, strong}, 1, u"the robust picture is too damaged"_s},
-        {u"cropped.png"_s, {u"-p"_s, strong}, 1, u"or a robust one damaged, scaled down"_s},
+        // Its light quiet zone leads the classic reading past any picture.
+        {u"cropped.png"_s, {u"-p"_s, strong}, 1, u"a picture Veltrin did not make"_s},
     };
     for (const Case &c : cases) {
         const CliRun result = decrypt(c.picture, c.password);
@@ -178,20 +181,38 @@ TEST_F(CliRobust, InfoNamesTheKindItsGridAndTheCarriedHeader)
         EXPECT_EQ(info.status, 0) << info.err.toStdString();
         EXPECT_TRUE(info.err.isEmpty()) << info.err.toStdString();
         const QStringList lines = QString::fromUtf8(info.out).split(u'\n');
-        ASSERT_GE(lines.size(), 4 + c.says.size()) << info.out.toStdString();
+        ASSERT_GE(lines.size(), 5 + c.says.size()) << info.out.toStdString();
         const QImage picture(path(c.picture));
         EXPECT_EQ(lines[0], u"size: %1 x %2 pixels"_s.arg(picture.width()).arg(picture.height()));
-        EXPECT_EQ(lines[1], u"kind: robust (经得起转发), format version 1"_s);
-        // The module is whole pixels: the grid times it is the picture.
+        EXPECT_EQ(lines[1], u"kind: robust (经得起转发), format version 2"_s);
+        // The module is whole pixels: the grid and its quiet zone times it is the picture,
+        // found where it lies, the whole file.
         const QRegularExpressionMatch grid =
-            QRegularExpression(u"^grid: (\\d+) x \\1 modules of about (\\d+) pixels$"_s)
+            QRegularExpression(u"^grid: (\\d+) x \\1 modules of about (\\d+)\\.0 pixels$"_s)
                 .match(lines[2]);
         ASSERT_TRUE(grid.hasMatch()) << lines[2].toStdString();
-        EXPECT_EQ(grid.captured(1).toInt() * grid.captured(2).toInt(), picture.width());
-        EXPECT_TRUE(lines[3].startsWith(u"error correction: "_s)) << lines[3].toStdString();
-        EXPECT_EQ(lines.mid(4, c.says.size()), c.says);
-        EXPECT_EQ(lines.size(), 4 + c.says.size() + 1); // and the final line break
+        EXPECT_EQ((grid.captured(1).toInt() + 4) * grid.captured(2).toInt(), picture.width());
+        EXPECT_EQ(lines[3], u"found at: 0, 0, %1 x %1 pixels"_s.arg(picture.width()));
+        EXPECT_TRUE(lines[4].startsWith(u"error correction: "_s)) << lines[4].toStdString();
+        EXPECT_EQ(lines.mid(5, c.says.size()), c.says);
+        EXPECT_EQ(lines.size(), 5 + c.says.size() + 1); // and the final line break
     }
+}
+
+TEST_F(CliRobust, AScreenshotIsReadAndInfoSaysWhereThePictureLies)
+{
+    ASSERT_EQ(encrypt(u"截图"_s, {}, u"r.png"_s).status, 0);
+    QImage screen(1080, 2400, QImage::Format_RGB32);
+    screen.fill(QColor(17, 17, 17)); // dark mode
+    QPainter painter(&screen);
+    painter.drawImage(QRect(100, 300, 636, 636), QImage(path(u"r.png"_s)));
+    painter.end();
+    ASSERT_TRUE(screen.save(path(u"shot.jpg"_s), "JPEG", 80));
+    EXPECT_EQ(decrypt(u"shot.jpg"_s).out, unixText(u"截图"_s));
+    const QStringList lines =
+        QString::fromUtf8(runCli({u"info"_s, path(u"shot.jpg"_s)}).out).split(u'\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[3], u"found at: 100, 300, 636 x 636 pixels"_s);
 }
 
 TEST_F(CliRobust, ANewerVersionAndAMakerThatBreaksTheFormatAreToldApart)
@@ -200,8 +221,8 @@ TEST_F(CliRobust, ANewerVersionAndAMakerThatBreaksTheFormatAreToldApart)
     const QImage made(path(u"r.png"_s));
     const int modules = robustPicture::detect(toPicture(made)).grid->modules;
     // The same version redrawn still reads: the redrawing itself breaks nothing.
-    ASSERT_TRUE(withHeaderByte(made, modules, 2, 1).save(path(u"same.png"_s)));
-    ASSERT_TRUE(withHeaderByte(made, modules, 2, 2).save(path(u"newer.png"_s)));
+    ASSERT_TRUE(withHeaderByte(made, modules, 2, 2).save(path(u"same.png"_s)));
+    ASSERT_TRUE(withHeaderByte(made, modules, 2, 3).save(path(u"newer.png"_s)));
     // Bytes the format forbids: a packing it does not know, "x" for a zstd frame.
     ASSERT_TRUE(withHeaderByte(made, modules, 3, 3).save(path(u"unknown.png"_s)));
     ASSERT_TRUE(withHeaderByte(made, modules, 3, 1).save(path(u"zstd.png"_s)));

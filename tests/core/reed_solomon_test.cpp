@@ -48,6 +48,7 @@ struct Damage
     int parityBytes;
     int errors;
     bool mends;
+    int erased = 0; // of the wrong bytes, how many the reader names
 };
 
 class ReedSolomonDamage : public ::testing::TestWithParam<Damage>
@@ -74,7 +75,8 @@ TEST_P(ReedSolomonDamage, MendsUpToHalfTheParity)
             received[std::size_t(positions[std::size_t(e)])] ^=
                 static_cast<std::uint8_t>(1 + random() % 255);
         const std::vector<std::uint8_t> before = received;
-        const bool mended = correct(received, damage.parityBytes);
+        const std::vector<int> erasures(positions.begin(), positions.begin() + damage.erased);
+        const bool mended = correct(received, damage.parityBytes, erasures);
         if (damage.mends) {
             ASSERT_TRUE(mended) << trial;
             EXPECT_EQ(received, codeword) << trial;
@@ -93,7 +95,11 @@ INSTANTIATE_TEST_SUITE_P(Budgets, ReedSolomonDamage,
                          ::testing::Values(Damage{16, 10, 0, true}, Damage{16, 10, 1, true},
                                            Damage{16, 10, 5, true}, Damage{16, 10, 6, false},
                                            Damage{207, 48, 24, true}, Damage{95, 160, 80, true},
-                                           Damage{95, 160, 81, false}, Damage{1, 2, 1, true}));
+                                           Damage{95, 160, 81, false}, Damage{1, 2, 1, true},
+                                           // An erasure costs one parity byte, an error two.
+                                           Damage{16, 10, 10, true, 10}, Damage{16, 10, 7, true, 4},
+                                           Damage{207, 48, 40, true, 32},
+                                           Damage{16, 10, 7, false, 3}));
 
 TEST(ReedSolomon, RefusesShapesNoCodewordHas)
 {

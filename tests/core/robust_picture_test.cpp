@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <random>
 
 namespace veltrin::testing {
@@ -26,33 +27,40 @@ TEST(RobustPicture, TextsComeBackExactly)
         hanText(3000, 1),
         hanText(12000, 2),
     };
-    for (const std::u16string &text : texts) {
-        const Encoded encoded = encode(text);
-        ASSERT_EQ(encoded.failure, Failure::None) << text.size();
-        EXPECT_LE(std::max(encoded.image.width, encoded.image.height), longestSide);
-        const Decoded decoded = decode(encoded.image);
-        EXPECT_EQ(decoded.failure, Failure::None) << text.size();
-        EXPECT_TRUE(decoded.text == text) << text.size();
-    }
+    for (const int formatVersion : {1, 2})
+        for (const std::u16string &text : texts) {
+            const Encoded encoded = encode(text, formatVersion);
+            ASSERT_EQ(encoded.failure, Failure::None) << text.size();
+            EXPECT_LE(std::max(encoded.image.width, encoded.image.height), longestSide);
+            const Decoded decoded = decode(encoded.image);
+            EXPECT_EQ(decoded.failure, Failure::None) << text.size() << " v" << formatVersion;
+            EXPECT_TRUE(decoded.text == text) << text.size();
+            EXPECT_EQ(detect(encoded.image).grid->version, formatVersion);
+        }
 }
 
-// Flips whole modules at random, the timing edges spared; the grid is found
-// from the picture as a reader would.
-Picture damaged(const Picture &image, double share, unsigned seed)
+// Flips whole modules at random, or greys them to about the threshold, the
+// timing edges spared; the grid is found from the picture as a reader would.
+Picture damaged(const Picture &image, double share, unsigned seed, bool grey = false)
 {
     const Detected detected = detect(image);
     EXPECT_TRUE(detected.grid);
-    const int grid = detected.grid->modules, module = image.width / grid;
+    const int grid = detected.grid->modules, left = int(std::lround(detected.grid->left));
+    const int module = int(std::lround((detected.grid->right - detected.grid->left) / grid));
+    const int first = detected.grid->version == 1 ? 1 : 2;
     Picture copy = image;
     std::mt19937 random(seed);
     std::bernoulli_distribution flip(share);
-    for (int row = 1; row < grid - 1; ++row)
-        for (int column = 1; column < grid - 1; ++column)
+    for (int row = first; row < grid - 1; ++row)
+        for (int column = first; column < grid - 1; ++column)
             if (flip(random))
-                for (int y = row * module; y < (row + 1) * module; ++y)
-                    for (int x = column * module; x < (column + 1) * module; ++x)
-                        for (int c = 0; c < 3; ++c)
-                            copy.rgb[(std::size_t(y) * copy.width + x) * 3 + c] ^= 0xFF;
+                for (int y = left + row * module; y < left + (row + 1) * module; ++y)
+                    for (int x = left + column * module; x < left + (column + 1) * module; ++x)
+                        for (int c = 0; c < 3; ++c) {
+                            std::uint8_t &v = copy.rgb[(std::size_t(y) * copy.width + x) * 3 + c];
+                            v = grey ? static_cast<std::uint8_t>(120 + (row * 7 + column) % 15)
+                                     : v ^ 0xFF;
+                        }
     return copy;
 }
 
@@ -61,6 +69,7 @@ struct Damage
     std::size_t length;
     double share; // of the data modules flipped
     bool decodes;
+    bool grey = false; // greyed rather than flipped: the reader's doubt names them
 };
 
 class RobustPictureDamage : public ::testing::TestWithParam<Damage>
@@ -73,7 +82,7 @@ TEST_P(RobustPictureDamage, MendsWhatTheParityCovers)
     const Encoded encoded = encode(text);
     ASSERT_EQ(encoded.failure, Failure::None);
     for (unsigned seed = 0; seed < 3; ++seed) {
-        const Decoded decoded = decode(damaged(encoded.image, damage.share, seed));
+        const Decoded decoded = decode(damaged(encoded.image, damage.share, seed, damage.grey));
         EXPECT_EQ(decoded.failure == Failure::None, damage.decodes) << seed;
         if (damage.decodes)
             EXPECT_TRUE(decoded.text == text);
@@ -86,7 +95,8 @@ TEST_P(RobustPictureDamage, MendsWhatTheParityCovers)
 // module share; the budget is half the parity of each block.
 INSTANTIATE_TEST_SUITE_P(Shares, RobustPictureDamage,
                          ::testing::Values(Damage{500, 0.01, true}, Damage{12000, 0.005, true},
-                                           Damage{12000, 0.10, false}, Damage{500, 0.30, false}));
+                                           Damage{12000, 0.10, false}, Damage{500, 0.30, false},
+                                           Damage{500, 0.08, true, true}));
 
 TEST(RobustPicture, CarriesAProtectedPictureThatOpensOnlyWithItsPassword)
 {

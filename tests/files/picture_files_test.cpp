@@ -2,6 +2,7 @@
 #include "picture_file_helpers.h"
 #include "picture_files.h"
 #include "qt_printers.h"
+#include "robust_picture.h"
 #include "runtime_error.h"
 #include "scripted_file_dialogs.h"
 
@@ -191,6 +192,18 @@ TEST_F(PictureFilesTest, ANameChosenInTheDialogIsNotAskedAboutTwice)
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("chosen.bmp")});
     EXPECT_NE(readAll(existing), QByteArrayLiteral("old"));
+}
+
+TEST_F(PictureFilesTest, ARobustPictureIsOfferedAsPngFirst)
+{
+    picture5.setPicture(robustPicture::encode(u"经得起转发").image);
+    dialogs.confirmWithFilter(inTemp(QStringLiteral("result")), 0);
+    files.save(picture5);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(
+        nameFiltersFrom(dialogs.calls[0].record.lpstrFilter),
+        (QStringList{QStringLiteral("PNG 图片 (*.png)"), QStringLiteral("BMP 图片 (*.bmp)")}));
+    EXPECT_EQ(filesInTemp(), QStringList{QStringLiteral("result.png")});
 }
 
 TEST_F(PictureFilesTest, CancelWritesNothing)

@@ -2,7 +2,8 @@
 // Writes the fuzzer's seed corpus: every file of the public image suites and
 // every picture file the tests write, and the picture files named after the
 // corpora folder (the protected picture's reference), each behind the byte
-// that picks its suffix, and two robust pictures, one carrying a sealed one.
+// that picks its suffix, two robust pictures, one carrying a sealed one, and
+// a small screenshot showing one on a dark background, as PNG and as JPEG.
 #include "core_fakes.h"
 #include "fuzz_suffixes.h"
 #include "picture_samples.h"
@@ -15,6 +16,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <cstdio>
 
@@ -29,13 +32,35 @@ bool writeSeed(const QDir &out, const QString &name, const QString &suffix, cons
     return file.write(bytes) == bytes.size();
 }
 
-QByteArray png(const veltrin::Picture &picture)
+QByteArray encoded(const QImage &image, const char *format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    veltrin::toQImage(picture).save(&buffer, "png");
+    image.save(&buffer, format, 80);
     return bytes;
+}
+
+QByteArray png(const veltrin::Picture &picture)
+{
+    return encoded(veltrin::toQImage(picture), "png");
+}
+
+// The locator's way in: the picture scaled, rounded, among lines of text.
+QImage screenshot(const veltrin::Picture &picture)
+{
+    QImage screen(480, 640, QImage::Format_RGB32);
+    screen.fill(QColor(17, 17, 17));
+    QPainter painter(&screen);
+    for (int y = 20; y < 600; y += 24)
+        if (y < 100 || y > 540)
+            painter.fillRect(20, y, 300 + y % 140, 12, QColor(230, 230, 230));
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath corners;
+    corners.addRoundedRect(QRectF(40, 120, 400, 400), 12, 12);
+    painter.setClipPath(corners);
+    painter.drawImage(QRect(40, 120, 400, 400), veltrin::toQImage(picture));
+    return screen;
 }
 
 } // namespace
@@ -77,6 +102,11 @@ int main(int argc, char **argv)
                          png(veltrin::robustPicture::encode(u"经得起转发").image));
     written += writeSeed(out, QStringLiteral("robust-sealed.png"), QStringLiteral("png"),
                          png(veltrin::robustPicture::encodeSealed(sealed).image));
+    const QImage shot = screenshot(veltrin::robustPicture::encode(u"截图").image);
+    written += writeSeed(out, QStringLiteral("robust-screenshot.png"), QStringLiteral("png"),
+                         encoded(shot, "png"));
+    written += writeSeed(out, QStringLiteral("robust-screenshot.jpg"), QStringLiteral("jpg"),
+                         encoded(shot, "jpg"));
     for (int i = 3; i < argc; ++i) {
         const QFileInfo info(QString::fromLocal8Bit(argv[i]));
         QFile file(info.filePath());

@@ -66,6 +66,10 @@ TEST_F(Form1Robust, PlainAndSealedTextsComeBackFromAJpegOfTheSavedPicture)
         const Recognition kind = recognise(toPicture(drawn()));
         ASSERT_EQ(kind.kind, PictureKind::Robust);
         EXPECT_EQ(kind.sealed(), c.seal);
+        // 图片显示 shows it whole, scaled into its box.
+        const QWidget *shown = control<PictureBox>(u"Picture1"_s);
+        EXPECT_LE(shown->width(), shown->parentWidget()->width());
+        EXPECT_LE(shown->height(), shown->parentWidget()->height());
         EXPECT_EQ(decryptDrawn(c.seal ? strong : QString()), c.text);
 
         const QString png = path(u"robust%1.png"_s.arg(n++));
@@ -92,9 +96,10 @@ TEST_F(Form1Robust, APictureDamagedBeyondRepairIsToldNotShown)
     QImage image = drawn().convertToFormat(QImage::Format_RGB32);
     const Recognition kind = recognise(toPicture(image));
     ASSERT_TRUE(kind.grid);
-    const int module = image.width() / kind.grid->modules;
-    for (int y = 3 * module; y < image.height() - module; ++y)
-        for (int x = module; x < image.width() - module; ++x)
+    // The quiet zone, the frame and the timing kept, the header's rows too.
+    const int module = image.width() / (kind.grid->modules + 4);
+    for (int y = 6 * module; y < image.height() - 4 * module; ++y)
+        for (int x = 4 * module; x < image.width() - 4 * module; ++x)
             if ((x / module + y / module) % 3 == 0)
                 image.setPixel(x, y, image.pixel(x, y) ^ 0xFFFFFF);
     const QString png = path(u"damaged.png"_s);
