@@ -60,6 +60,8 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
         QString(12000, u'齄'),
         u"加密解密，你好"_s,
         u"😀 emoji"_s,
+        u"\uFEFF不是字节序标记"_s,
+        u"\uFFFEabc"_s,
         u"第一行\r\n\r\nline 3\r\n"_s,
     };
     for (const QString &text : texts) {
@@ -72,12 +74,12 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
     // Saved, opened and decrypted, as a classic picture is.
     save(path(u"protected.bmp"_s));
     text2()->setText(QString());
-    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), strong), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), strong), texts[7]);
     clickTab(0);
     save(path(u"protected"_s), 2);
     text2()->setText(QString());
     EXPECT_EQ(loader.OleLoadPicturePath(path(u"protected.png"_s)).picture.value().format, "png");
-    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), strong), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), strong), texts[7]);
     EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
 }
 
