@@ -199,34 +199,32 @@ TEST_F(SafeWrite, WritesThroughLinksToTheirTargets)
 {
     ASSERT_TRUE(QDir(temp.path()).mkpath(QStringLiteral("real/x")));
     const QString real = write(QStringLiteral("real/picture.bmp"), oldBytes);
-    // Where ".." taken as text would lead instead.
-    const QString decoy = write(QStringLiteral("picture.bmp"), oldBytes);
     ASSERT_EQ(::symlink("real/x", QFile::encodeName(at(QStringLiteral("x"))).constData()), 0);
     const struct
     {
         const char *link;
-        QString target; // empty: `link` is a path through the links made before
+        QString target;
         QString reached;
     } rows[] = {
         {"absolute.bmp", real, real},
         {"relative.bmp", QStringLiteral("real/picture.bmp"), real},
         {"chain.bmp", QStringLiteral("absolute.bmp"), real},
-        {"x/../picture.bmp", {}, real},
+        {"dotdot.bmp", QStringLiteral("x/../picture.bmp"), real}, // x/.. is real
         {"x/up.bmp", QStringLiteral("../picture.bmp"), real},
         {"dangling.bmp", QStringLiteral("real/new.bmp"), at(QStringLiteral("real/new.bmp"))},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.link);
         const QString link = at(QString::fromUtf8(row.link));
-        ASSERT_TRUE(row.target.isEmpty() || ::symlink(QFile::encodeName(row.target).constData(),
-                                                      QFile::encodeName(link).constData()) == 0);
+        ASSERT_EQ(::symlink(QFile::encodeName(row.target).constData(),
+                            QFile::encodeName(link).constData()),
+                  0);
         write(QStringLiteral("real/picture.bmp"), oldBytes);
 
         ASSERT_NO_THROW(writeSafely(link, newBytes, true, anything));
 
-        EXPECT_TRUE(row.target.isEmpty() || QFileInfo(link).isSymLink());
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
         EXPECT_EQ(readAll(row.reached), newBytes);
-        EXPECT_EQ(readAll(decoy), oldBytes);
         EXPECT_EQ(QDir(at(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden).size(),
                   QFileInfo(row.reached) == QFileInfo(real) ? 1 : 2);
     }
@@ -239,10 +237,8 @@ TEST_F(SafeWrite, AStreamIsWrittenAsItIsAndNeverReplaced)
 {
     const QString fifo = at(QStringLiteral("fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    // Nobody reads: an error at once, never a wait, and nothing replaced.
-    const SafeWriteError unread = failure(fifo);
-    EXPECT_EQ(unread.systemError, ENXIO);
-    EXPECT_TRUE(unread.stream);
+    // Nobody reads: an error at once, never a wait.
+    EXPECT_EQ(failure(fifo).systemError, ENXIO);
     EXPECT_EQ(failure(fifo, false).kind, SafeWriteError::Exists);
 
     QByteArray received;
@@ -264,16 +260,12 @@ TEST_F(SafeWrite, AStreamIsWrittenAsItIsAndNeverReplaced)
     reader.join();
     EXPECT_EQ(received, newBytes);
     EXPECT_EQ(kindOf(fifo), FileKind::Stream);
-
-    // A pipe behind a link that only the system can follow, as /dev/stdout is.
-    int ends[2];
+    int ends[2]; // a pipe behind a link only the system follows, as /dev/stdout is
     ASSERT_EQ(::pipe(ends), 0);
-    QFile pipe;
-    ASSERT_TRUE(pipe.open(ends[0], QIODevice::ReadOnly, QFile::AutoCloseHandle));
-    EXPECT_NO_THROW(
-        writeSafely(QStringLiteral("/proc/self/fd/%1").arg(ends[1]), newBytes, true, anything));
-    ::close(ends[1]);
-    EXPECT_EQ(pipe.readAll(), newBytes);
+    writeSafely(QStringLiteral("/proc/self/fd/%1").arg(ends[1]), newBytes, true, anything);
+    QByteArray piped(newBytes.size() + 1, '\0');
+    piped.resize(::read(ends[0], piped.data(), size_t(piped.size())));
+    EXPECT_EQ(piped, newBytes);
 }
 
 TEST_F(SafeWrite, DevicesAndSocketsOfOurOwn)
@@ -301,47 +293,38 @@ TEST_F(SafeWrite, DevicesAndSocketsOfOurOwn)
     EXPECT_EQ(failure(block).kind, SafeWriteError::NotAFile);
 }
 
-TEST_F(SafeWrite, TheReplacedFileKeepsItsModeAndOwner)
+TEST_F(SafeWrite, AReplacedFileKeepsItsModeOwnerAndGroup)
 {
-    const struct
-    {
-        const char *name;
-        mode_t mode;
-        bool byRoot; // else by somebody else, whom root's mode binds
-    } rows[] = {
-        {"read-only, replaced by somebody else", 0444, false},
-        // A change of owner clears the set-id bits, so the mode comes after it.
-        {"nobody's, with set-id bits, replaced by root", 06754, true},
-    };
-    const uid_t nobody = 65534;
+    const QString path = write(QStringLiteral("picture.bmp"), oldBytes);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(temp.path()).constData(), 0777), 0);
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.byRoot && ::geteuid() != 0)
-            GTEST_SKIP() << "only root gives a file away";
-        const QString path = write(QStringLiteral("picture.bmp"), oldBytes);
-        const QByteArray name = QFile::encodeName(path);
-        ASSERT_TRUE(!row.byRoot || ::chown(name.constData(), nobody, nobody) == 0);
-        ASSERT_EQ(::chmod(name.constData(), row.mode), 0);
-        const auto replace = [&] {
-            if (!row.byRoot && ::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
-                _exit(3);
-            try {
-                writeSafely(path, newBytes, true, anything);
-            } catch (const SafeWriteError &error) {
-                _exit(10 + error.kind);
-            }
-            struct stat status
-            {};
-            _exit(::stat(name.constData(), &status) == 0 && (status.st_mode & 07777) == row.mode &&
-                          (!row.byRoot || (status.st_uid == nobody && status.st_gid == nobody))
-                      ? 0
-                      : 2);
-        };
-        EXPECT_EXIT(replace(), ::testing::ExitedWithCode(0), "");
-        EXPECT_EQ(readAll(path), newBytes);
-        QFile::remove(path);
-    }
+    // Root writes whatever the mode says: try it as somebody else.
+    const auto replace = [&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            _exit(3);
+        try {
+            writeSafely(path, newBytes, true, anything);
+        } catch (const SafeWriteError &error) {
+            _exit(10 + error.kind);
+        }
+        struct stat status
+        {};
+        _exit(::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+                      (status.st_mode & 0777) == 0444
+                  ? 0
+                  : 2);
+    };
+    EXPECT_EXIT(replace(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(readAll(path), newBytes);
+    // Root keeps the owner and group too; a change of owner clears set-id bits: mode after.
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return;
+    ASSERT_EQ(::chown(name.constData(), 1, 2) | ::chmod(name.constData(), 06754), 0);
+    writeSafely(path, newBytes, true, anything);
+    struct stat status = {};
+    EXPECT_TRUE(::stat(name.constData(), &status) == 0 && (status.st_mode & 07777) == 06754 &&
+                status.st_uid == 1 && status.st_gid == 2);
 }
 
 #endif

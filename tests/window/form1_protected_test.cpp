@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
@@ -273,27 +272,21 @@ TEST_F(Form1Protected, WindowStaysPaintedAndIgnoresClicksWhileTheKeyIsDerived)
 {
     bool sawBusy = false;
     bool frameDisabled = false;
-    QPointer<QWidget> tip;
+    bool tipClosed = false;
     QTimer::singleShot(30, form.get(), [&] {
         sawBusy = QApplication::overrideCursor() &&
                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         frameDisabled = !control(u"Frame1(0)"_s)->isEnabled();
         clickTab(1); // dropped
-        // A tooltip that goes away closes itself, which is no close of the window.
         QToolTip::showText(form->mapToGlobal(QPoint(5, 5)), u"tip"_s, form.get());
-        for (QWidget *shown : QApplication::topLevelWidgets())
-            if (shown->inherits("QTipLabel") && shown->isVisible())
-                tip = shown;
-        if (tip)
-            tip->close();
+        for (QWidget *tip : QApplication::topLevelWidgets())
+            tipClosed =
+                tipClosed || (tip->inherits("QTipLabel") && tip->isVisible() && tip->close());
     });
     encryptProtected(u"busy"_s, strong);
     EXPECT_TRUE(sawBusy);
     EXPECT_TRUE(frameDisabled);
-    ASSERT_FALSE(tip.isNull());
-    EXPECT_FALSE(tip->isVisible());
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(text1()->Text(), u"busy"_s);
+    EXPECT_TRUE(tipClosed && form->isVisible()) << "a tooltip's close is not the window's";
     EXPECT_FALSE(onDecryptPage());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());
