@@ -124,8 +124,9 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
         fail(SafeWriteError::NotProven);
     back.close();
 #ifndef Q_OS_WIN
-    // Only now: a read-only mode set earlier would have kept us from reading
-    // back. Windows carries the target's attributes over in the replacing move.
+    // Only once proven: the old mode set earlier, one without read permission,
+    // would have kept us from reading the bytes back. Windows carries the
+    // target's attributes over in the replacing move.
     if (replacing && !keepModeAndOwner(file.handle(), old, systemError))
         fail(SafeWriteError::System, systemError);
 #endif
