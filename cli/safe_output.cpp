@@ -18,6 +18,10 @@ namespace veltrin::cli {
 
 namespace {
 
+inline constexpr Phrase streamWritten{
+    u"; a pipe or a device is written as it is: part of the picture may have reached it",
+    u"；管道或设备只能直接写入：图片的一部分可能已经写了进去"};
+
 QString reason(const SafeWriteError &error)
 {
     switch (error.kind) {
@@ -53,6 +57,8 @@ void writeFileSafely(const QString &path, const QByteArray &file, bool replace,
             message += say(phrase::filesParted)
                            .arg(QDir::toNativeSeparators(error.oldFileAt),
                                 QDir::toNativeSeparators(error.newFileAt));
+        else if (error.stream)
+            message += say(streamWritten);
         else if (existed && error.kind != SafeWriteError::NotAFile)
             message += say(phrase::oldFileKept);
         throw CliError(Usage, message);

@@ -2,6 +2,7 @@
 #include "standard_streams.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 #include <fcntl.h>
 #include <io.h>
@@ -48,7 +49,9 @@ ConsoleWrite writeToConsole(int fd, const QByteArray &utf8)
     DWORD mode = 0;
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode))
         return ConsoleWrite::NotConsole;
-    const QString text = QString::fromUtf8(utf8);
+    // fromUtf8 would drop a decrypted text's leading U+FEFF as a byte-order mark.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder(utf8);
     const auto *units = reinterpret_cast<const wchar_t *>(text.utf16());
     qsizetype done = 0;
     while (done < text.size()) {

@@ -119,6 +119,8 @@ void PictureFiles::saveProven(const QImage &image, const QString &path, PictureF
         });
     } catch (const SafeWriteError &error) {
         QString where = existed ? QStringLiteral("原来的文件没有改动。") : QString();
+        if (error.stream)
+            where = QStringLiteral("管道或设备只能直接写入：图片的一部分可能已经写了进去。");
         if (!error.oldFileAt.isEmpty())
             where = QStringLiteral("原来的文件现在是 %1，新图片是 %2。")
                         .arg(QDir::toNativeSeparators(error.oldFileAt),

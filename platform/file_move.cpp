@@ -14,6 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace veltrin {
 
+#ifdef Q_OS_WIN
+// Windows itself takes ".." off a path as text before it follows any link, so
+// Qt's textual cleaning reaches the same file.
 QString followLinks(const QString &path, int &systemError)
 {
     // The limit Linux itself puts on a chain of links.
@@ -29,6 +32,7 @@ QString followLinks(const QString &path, int &systemError)
     systemError = ELOOP;
     return {};
 }
+#endif
 
 QString nameBeside(const QString &path)
 {

@@ -17,9 +17,10 @@ enum class FileKind {
 };
 FileKind kindOf(const QString &path);
 
-// The file a write to `path` must reach: through every symbolic link, to the
-// place its last target names (which need not exist yet). Empty, with
-// `systemError` ELOOP, for a loop of links.
+// The file a write to `path` must reach: through every symbolic link, as the
+// system follows it, to the place its last target names (which need not exist
+// yet). Empty, with `systemError` saying why (ELOOP for a loop of links),
+// when a folder on the way cannot be reached.
 QString followLinks(const QString &path, int &systemError);
 
 // A name beside `path` that nobody else has yet, hidden on Unix and as short

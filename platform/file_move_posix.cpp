@@ -4,7 +4,9 @@
 #include <QFile>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,6 +68,45 @@ FileKind kindOf(const QString &path)
     if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))
         return FileKind::Stream;
     return FileKind::Other;
+}
+
+QString followLinks(const QString &path, int &systemError)
+{
+    // The limit Linux itself puts on a chain of links.
+    constexpr int MaxLinks = 40;
+    QByteArray current = QFile::encodeName(path);
+    for (int hop = 0; hop <= MaxLinks; ++hop) {
+        // The kernel takes ".." from the folder a link to a folder really
+        // leads to, not from the text before it: so each hop starts from
+        // the real folder of its last name, and a relative target from the
+        // real folder of the link.
+        const qsizetype slash = current.lastIndexOf('/');
+        const QByteArray folder = slash < 0 ? QByteArray(".") : current.left(qMax(slash, 1));
+        char *real = ::realpath(folder.constData(), nullptr);
+        if (!real) {
+            systemError = errno;
+            return {};
+        }
+        QByteArray place(real);
+        std::free(real);
+        if (!place.endsWith('/'))
+            place += '/';
+        place += current.mid(slash + 1);
+        struct stat status
+        {};
+        if (::lstat(place.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return QFile::decodeName(place);
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(place.constData(), target.data(), size_t(target.size()));
+        if (length < 0 || length == target.size()) {
+            systemError = length < 0 ? errno : ENAMETOOLONG;
+            return {};
+        }
+        target.truncate(length);
+        current = target.startsWith('/') ? target : place.left(place.lastIndexOf('/') + 1) + target;
+    }
+    systemError = ELOOP;
+    return {};
 }
 
 bool writeToStream(const QString &path, const QByteArray &bytes, int &systemError)

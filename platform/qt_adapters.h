@@ -21,9 +21,13 @@ inline std::u16string toU16(const QString &text)
 {
     return text.toStdU16String();
 }
+// The code units as they are: QString::fromUtf16 (and fromStdU16String) would
+// take a leading U+FEFF or U+FFFE for a byte-order mark, dropping the one and
+// swapping the bytes of every character after the other.
 inline QString fromU16(std::u16string_view text)
 {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    return QString(reinterpret_cast<const QChar *>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
 inline RuntimeError runtimeError(int number, const QString &description)

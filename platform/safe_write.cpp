@@ -4,10 +4,13 @@
 #include "system_error.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <cerrno>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace veltrin {
 
@@ -15,8 +18,26 @@ namespace {
 
 [[noreturn]] void fail(SafeWriteError::Kind kind, int systemError = 0)
 {
-    throw SafeWriteError{kind, systemError, {}, {}};
+    throw SafeWriteError{kind, systemError, {}, {}, false};
 }
+
+#ifndef Q_OS_WIN
+// Gives the file open as `fd` the mode of the file it replaces, and its owner
+// and group where we may: root hands it to anybody, anyone else may keep a
+// group they belong to. The owner goes first, as a change of owner clears the
+// set-id bits.
+bool keepModeAndOwner(int fd, const struct stat &old, int &systemError)
+{
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
+        // Neither: the file stays ours, as a file we make anew would be.
+    }
+    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+        systemError = errno;
+        return false;
+    }
+    return true;
+}
+#endif
 
 // Puts the new file in place, or leaves the old one there; only when the
 // system parts the old file from its name and neither can be put back does
@@ -46,7 +67,7 @@ void moveIntoPlace(FileMoves &moves, const QString &temporary, const QString &ta
         moves.remove(backup);
         return;
     }
-    throw SafeWriteError{SafeWriteError::System, systemError, backup, temporary};
+    throw SafeWriteError{SafeWriteError::System, systemError, backup, temporary, false};
 }
 
 } // namespace
@@ -57,10 +78,16 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
     if (!proven(bytes))
         fail(SafeWriteError::NotProven);
     int systemError = 0;
-    const QString target = followLinks(path, systemError);
+    // The name as the system opens it first: /dev/stdout into a pipe is a
+    // link to "pipe:[N]", which only the system can follow. Links are
+    // followed by hand only towards a file that is replaced or made.
+    FileKind kind = kindOf(path);
+    const QString target = kind == FileKind::Regular || kind == FileKind::Missing
+                               ? followLinks(path, systemError)
+                               : path;
     if (target.isEmpty())
         fail(SafeWriteError::System, systemError);
-    const FileKind kind = kindOf(target);
+    kind = kindOf(target);
     if (kind == FileKind::Folder || kind == FileKind::Other)
         fail(SafeWriteError::NotAFile, kind == FileKind::Folder ? EISDIR : 0);
     if (kind != FileKind::Missing && !replace)
@@ -68,9 +95,15 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
     if (kind == FileKind::Stream) {
         // Nothing to read back from a device or a pipe, and nothing to replace.
         if (!writeToStream(target, bytes, systemError))
-            fail(SafeWriteError::System, systemError);
+            throw SafeWriteError{SafeWriteError::System, systemError, {}, {}, true};
         return;
     }
+#ifndef Q_OS_WIN
+    struct stat old
+    {};
+    const bool replacing =
+        kind == FileKind::Regular && ::stat(QFile::encodeName(target).constData(), &old) == 0;
+#endif
 
     QFile file;
     if (!createFileBeside(target, file, systemError))
@@ -91,10 +124,11 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
         fail(SafeWriteError::NotProven);
     back.close();
 #ifndef Q_OS_WIN
-    // Only now: a read-only mode set earlier would have kept us from writing.
-    // Windows carries the target's attributes over in the replacing move.
-    if (kind == FileKind::Regular)
-        file.setPermissions(QFileInfo(target).permissions());
+    // Only once proven: the old mode set earlier, one without read permission,
+    // would have kept us from reading the bytes back. Windows carries the
+    // target's attributes over in the replacing move.
+    if (replacing && !keepModeAndOwner(file.handle(), old, systemError))
+        fail(SafeWriteError::System, systemError);
 #endif
     file.close();
 

@@ -25,6 +25,9 @@ struct SafeWriteError
     // nor the new one: where each of them now is, kept for the user.
     QString oldFileAt;
     QString newFileAt;
+    // The path leads to a character device or a FIFO, written as it is:
+    // nothing was replaced, but part of the bytes may have reached it.
+    bool stream = false;
 };
 
 // Writes `bytes` to `path` so that, whatever fails, `path` holds either the
@@ -32,7 +35,9 @@ struct SafeWriteError
 // link leads to, read back and compared before it takes the name. `proven`
 // must accept `bytes` first (the picture in them is the one meant). Without
 // `replace` an existing file, even one made meanwhile, stays. A character
-// device or a FIFO is written to as it is. Throws SafeWriteError.
+// device or a FIFO is written to as it is, through the name given. A replaced
+// file's mode is kept, and on Unix its owner and group where the system lets
+// us give them. Throws SafeWriteError.
 void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
                  const std::function<bool(const QByteArray &)> &proven,
                  FileMoves &moves = systemFileMoves());

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QScopeGuard>
+#include <QWindow>
 
 #include <exception>
 #include <system_error>
@@ -16,18 +17,24 @@ namespace {
 
 bool running = false;
 
-// Drops what the user does: clicks, keys and the wheel. A close is held back
-// and a drop refused, each remembered for the caller.
+// Drops what the user does: clicks, keys and the wheel. The window's close
+// is held back and a drop refused, each remembered for the caller.
 class InputDropper final : public QObject
 {
 public:
+    explicit InputDropper(QWidget *window) : window_(window) {}
+
     bool closeAsked = false;
     bool dropRefused = false;
 
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
         switch (event->type()) {
         case QEvent::Close:
+            // A tooltip or a popup closes itself too: only the window's own
+            // close, from the user or the system, waits.
+            if (watched != window_ && watched != window_->windowHandle())
+                return false;
             closeAsked = true;
             event->ignore(); // an accepted close would go ahead
             return true;
@@ -54,6 +61,9 @@ public:
             return false;
         }
     }
+
+private:
+    QWidget *window_;
 };
 
 } // namespace
@@ -63,14 +73,14 @@ bool busy()
     return running;
 }
 
-BusyEnd runWhileBusy(WorkerThreads &threads, std::initializer_list<QWidget *> disabled,
-                     const std::function<void()> &work)
+BusyEnd runWhileBusy(WorkerThreads &threads, QWidget *window,
+                     std::initializer_list<QWidget *> disabled, const std::function<void()> &work)
 {
     running = true;
     for (QWidget *widget : disabled)
         widget->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    InputDropper dropper;
+    InputDropper dropper(window);
     qApp->installEventFilter(&dropper);
     const auto restore = qScopeGuard([&] {
         qApp->removeEventFilter(&dropper);

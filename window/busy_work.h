@@ -30,16 +30,17 @@ struct BusyEnd
 {
     bool ran = true;          // false: the work never started
     QString whyNot;           // the system's reason when it did not
-    bool closeAsked = false;  // a window's close, held back until the work ended
+    bool closeAsked = false;  // the window's close, held back until the work ended
     bool dropRefused = false; // something dropped on the window meanwhile
 };
 
 // Runs `work` on a thread of its own while `disabled` are disabled, the
-// cursor is busy and the user's input is held off, so the window keeps
-// painting instead of freezing for the key derivation. Returns once the work
-// is done; an exception it throws comes out here.
-BusyEnd runWhileBusy(WorkerThreads &threads, std::initializer_list<QWidget *> disabled,
-                     const std::function<void()> &work);
+// cursor is busy and the user's input is held off, so `window` keeps painting
+// instead of freezing for the key derivation; a close of `window` waits for
+// the end. Returns once the work is done; an exception it throws comes out
+// here.
+BusyEnd runWhileBusy(WorkerThreads &threads, QWidget *window,
+                     std::initializer_list<QWidget *> disabled, const std::function<void()> &work);
 
 // Whether runWhileBusy is under way; handlers reached meanwhile (a queued
 // drop, a timer) do nothing.

@@ -607,7 +607,7 @@ bool Form1::decryptProtected(const Picture &picture, const Recognition &kind, At
 bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
                             const std::function<void()> &work)
 {
-    const BusyEnd end = runWhileBusy(services_.threads, disabled, work);
+    const BusyEnd end = runWhileBusy(services_.threads, this, disabled, work);
     closePending_ = closePending_ || end.closeAsked;
     if (end.dropRefused) {
         services_.messages.show(u"正在计算密钥，拖进来的图片没有打开。请等计算结束后再拖一次。"_s,

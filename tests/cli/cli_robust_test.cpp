@@ -80,7 +80,7 @@ protected:
     }
     CliRun encrypt(const QString &text, const QStringList &options, const QString &picture)
     {
-        write(u"t.txt"_s, unixText(text));
+        write(u"t.txt"_s, "\xEF\xBB\xBF" + unixText(text)); // Notepad's mark, dropped
         return runCli(QStringList{u"encrypt"_s, u"--robust"_s, u"-i"_s, path(u"t.txt"_s), u"-o"_s,
                                   path(picture), u"-f"_s} +
                       options);
@@ -97,6 +97,8 @@ TEST_F(CliRobust, TextsComeBackFromPngAndFromJpeg)
         u"第一行\r\n\r\nline 3\r\n"_s,
         mixedText(3000, 5),
         mixedText(12000, 7),
+        u"\uFEFF不是字节序标记"_s,
+        u"\uFFFEabc"_s,
     };
     for (const QString &text : texts) {
         // No extension: PNG all the same, for this kind.

@@ -197,8 +197,9 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
 
 TEST_F(SafeWrite, WritesThroughLinksToTheirTargets)
 {
-    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("real")));
+    ASSERT_TRUE(QDir(temp.path()).mkpath(QStringLiteral("real/x")));
     const QString real = write(QStringLiteral("real/picture.bmp"), oldBytes);
+    ASSERT_EQ(::symlink("real/x", QFile::encodeName(at(QStringLiteral("x"))).constData()), 0);
     const struct
     {
         const char *link;
@@ -208,6 +209,8 @@ TEST_F(SafeWrite, WritesThroughLinksToTheirTargets)
         {"absolute.bmp", real, real},
         {"relative.bmp", QStringLiteral("real/picture.bmp"), real},
         {"chain.bmp", QStringLiteral("absolute.bmp"), real},
+        {"dotdot.bmp", QStringLiteral("x/../picture.bmp"), real}, // x/.. is real
+        {"x/up.bmp", QStringLiteral("../picture.bmp"), real},
         {"dangling.bmp", QStringLiteral("real/new.bmp"), at(QStringLiteral("real/new.bmp"))},
     };
     for (const auto &row : rows) {
@@ -257,6 +260,12 @@ TEST_F(SafeWrite, AStreamIsWrittenAsItIsAndNeverReplaced)
     reader.join();
     EXPECT_EQ(received, newBytes);
     EXPECT_EQ(kindOf(fifo), FileKind::Stream);
+    int ends[2]; // a pipe behind a link only the system follows, as /dev/stdout is
+    ASSERT_EQ(::pipe(ends), 0);
+    writeSafely(QStringLiteral("/proc/self/fd/%1").arg(ends[1]), newBytes, true, anything);
+    QByteArray piped(newBytes.size() + 1, '\0');
+    piped.resize(::read(ends[0], piped.data(), size_t(piped.size())));
+    EXPECT_EQ(piped, newBytes);
 }
 
 TEST_F(SafeWrite, DevicesAndSocketsOfOurOwn)
@@ -284,7 +293,7 @@ TEST_F(SafeWrite, DevicesAndSocketsOfOurOwn)
     EXPECT_EQ(failure(block).kind, SafeWriteError::NotAFile);
 }
 
-TEST_F(SafeWrite, AReadOnlyFileIsReplacedByOneWithItsMode)
+TEST_F(SafeWrite, AReplacedFileKeepsItsModeOwnerAndGroup)
 {
     const QString path = write(QStringLiteral("picture.bmp"), oldBytes);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
@@ -307,6 +316,15 @@ TEST_F(SafeWrite, AReadOnlyFileIsReplacedByOneWithItsMode)
     };
     EXPECT_EXIT(replace(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(readAll(path), newBytes);
+    // Root keeps the owner and group too; a change of owner clears set-id bits: mode after.
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return;
+    ASSERT_EQ(::chown(name.constData(), 1, 2) | ::chmod(name.constData(), 06754), 0);
+    writeSafely(path, newBytes, true, anything);
+    struct stat status = {};
+    EXPECT_TRUE(::stat(name.constData(), &status) == 0 && (status.st_mode & 07777) == 06754 &&
+                status.st_uid == 1 && status.st_gid == 2);
 }
 
 #endif

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -58,6 +59,8 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
         QString(12000, u'齄'),
         u"加密解密，你好"_s,
         u"😀 emoji"_s,
+        u"\uFEFF不是字节序标记"_s,
+        u"\uFFFEabc"_s,
         u"第一行\r\n\r\nline 3\r\n"_s,
     };
     for (const QString &text : texts) {
@@ -70,12 +73,12 @@ TEST_F(Form1Protected, TextsComeBackThroughBothDecryptButtons)
     // Saved, opened and decrypted, as a classic picture is.
     save(path(u"protected.bmp"_s));
     text2()->setText(QString());
-    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), strong), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.bmp"_s), strong), texts[7]);
     clickTab(0);
     save(path(u"protected"_s), 2);
     text2()->setText(QString());
     EXPECT_EQ(loader.OleLoadPicturePath(path(u"protected.png"_s)).picture.value().format, "png");
-    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), strong), texts[5]);
+    EXPECT_EQ(openAndDecrypt(path(u"protected.png"_s), strong), texts[7]);
     EXPECT_TRUE(messages.shown.empty()) << lastMessage().toStdString();
 }
 
@@ -269,15 +272,21 @@ TEST_F(Form1Protected, WindowStaysPaintedAndIgnoresClicksWhileTheKeyIsDerived)
 {
     bool sawBusy = false;
     bool frameDisabled = false;
+    bool tipClosed = false;
     QTimer::singleShot(30, form.get(), [&] {
         sawBusy = QApplication::overrideCursor() &&
                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         frameDisabled = !control(u"Frame1(0)"_s)->isEnabled();
         clickTab(1); // dropped
+        QToolTip::showText(form->mapToGlobal(QPoint(5, 5)), u"tip"_s, form.get());
+        for (QWidget *tip : QApplication::topLevelWidgets())
+            tipClosed =
+                tipClosed || (tip->inherits("QTipLabel") && tip->isVisible() && tip->close());
     });
     encryptProtected(u"busy"_s, strong);
     EXPECT_TRUE(sawBusy);
     EXPECT_TRUE(frameDisabled);
+    EXPECT_TRUE(tipClosed && form->isVisible()) << "a tooltip's close is not the window's";
     EXPECT_FALSE(onDecryptPage());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(control(u"Frame1(0)"_s)->isEnabled());

@@ -58,6 +58,8 @@ TEST_F(Form1Robust, PlainAndSealedTextsComeBackFromAJpegOfTheSavedPicture)
         {u"经得起转发的图片，第一行\r\n第二行 😀"_s, false},
         {QString(3000, u'齄'), false},
         {u"只有知道密码的人才能读"_s, true},
+        {u"\uFEFF不是字节序标记"_s, false},
+        {u"\uFFFEabc"_s, true},
     };
     int n = 0;
     for (const auto &c : cases) {
