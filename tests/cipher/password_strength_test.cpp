@@ -20,6 +20,8 @@ struct Known
 // Known answers of the kind an attacker tries first, not zxcvbn's own tables.
 TEST(PasswordStrength, KnownPasswordsGetTheirVerdict)
 {
+    if (!estimatesGuesses())
+        GTEST_SKIP() << "this build judges by length alone";
     const Known known[] = {
         {"password", true, false, TimeUnit::Second},   // a common word
         {"qwertyuiop", true, false, TimeUnit::Minute}, // a keyboard walk
@@ -39,6 +41,37 @@ TEST(PasswordStrength, KnownPasswordsGetTheirVerdict)
             EXPECT_TRUE(verdict.timeToFind.underASecond ||
                         verdict.timeToFind.unit <= *k.foundWithin)
                 << k.password << ": " << verdict.bits << " bits";
+        }
+    }
+}
+
+// The rule the Windows build and the browser page judge by: characters, not
+// bytes, and nothing but their number.
+TEST(PasswordStrength, TheLengthRuleCountsCharacters)
+{
+    struct Case
+    {
+        const char *password; // UTF-8
+        int characters;
+        bool weak;
+    };
+    const Case cases[] = {
+        {"", 0, true},
+        {"xK8mQ2z", 7, true},
+        {"password", 8, false}, // common, but long enough for this rule
+        {"\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86", 7,
+         true}, // 密码密码密码密: 21 bytes
+        {"\xE5\xAF\x86\xE7\xA0\x81\xF0\x9F\x94\x91\xF0\x9F\x94\x91"
+         "abcd",
+         8, false}, // 密码🔑🔑abcd
+    };
+    for (const Case &c : cases) {
+        const Verdict verdict = judgeLength(c.password);
+        EXPECT_EQ(verdict.characters, c.characters) << c.password;
+        EXPECT_EQ(verdict.weak, c.weak) << c.password;
+        EXPECT_FALSE(verdict.estimated);
+        if (!estimatesGuesses()) {
+            EXPECT_EQ(judge(c.password).weak, c.weak) << c.password;
         }
     }
 }
