@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_printers.h"
 #include "safe_write.h"
+#include "windows_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,12 +120,81 @@ TEST(LongPathForm, NoPathIsTooLongForTheSystemCalls)
         EXPECT_EQ(longPathForm(row.path), row.expected) << row.path.toStdString();
 }
 
+TEST(WindowsPath, NamesWindowsCannotHoldAreRefused)
+{
+    const struct
+    {
+        const char *name; // UTF-8
+        bool refused;
+    } rows[] = {
+        {"CON", true},
+        {"aux.bmp", true},
+        {"nul.tar.gz", true},
+        {"Com1.png", true},
+        {"lpt9", true},
+        {"COM\xC2\xB9.bmp", true}, // COM¹
+        {"conout$.bmp", true},
+        {"aux .bmp", true},
+        {"x.bmp.", true},
+        {"x.bmp ", true},
+        {"x.bmp", false},
+        {"console.bmp", false},
+        {"COM10.bmp", false},
+        {"auxiliary.bmp", false},
+        {"nul_1.bmp", false},
+        {".veltrin-0a1b2c3d", false},
+        {"\xE5\x9B\xBE.bmp", false}, // 图.bmp
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(windowsPath::cannotHold(QString::fromUtf8(row.name)), row.refused) << row.name;
+}
+
+TEST(WindowsPath, OnlyAPathOfMaxPathOrMoreGetsTheLongForm)
+{
+    // As GetFullPathNameW does: relative paths from C:\w, "." taken out.
+    const auto fullPath = [](const QString &path) {
+        if (path == QStringLiteral("unknown"))
+            return QString();
+        const QString full = path.startsWith(QStringLiteral("\\")) || path.contains(u':')
+                                 ? path
+                                 : QStringLiteral("C:\\w\\") + path;
+        return QString(full).replace(QStringLiteral("\\.\\"), QStringLiteral("\\"));
+    };
+    const QString name254 = QString(254, u'x');
+    const QString name255 = QString(251, u'x') + QStringLiteral(".bmp");
+    const struct
+    {
+        QString path, expected;
+    } rows[] = {
+        {QStringLiteral(".\\a.bmp"), QStringLiteral("C:\\w\\a.bmp")},
+        {name254, QStringLiteral("C:\\w\\") + name254}, // 259 characters
+        {name255, QStringLiteral("\\\\?\\C:\\w\\") + name255},
+        {QStringLiteral("\\\\s\\share\\") + name255,
+         QStringLiteral("\\\\?\\UNC\\s\\share\\") + name255},
+        {QStringLiteral("unknown"), QString()},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(windowsPath::systemForm(row.path, fullPath), row.expected) << row.path.size();
+}
+
+#ifdef _WIN32
+TEST_F(SafeWrite, NoNameWindowsCannotHandleIsMade)
+{
+    for (const char *name : {"NUL", "aux.bmp", "x.bmp.", "x.bmp "}) {
+        EXPECT_EQ(failure(at(QString::fromLatin1(name))).kind, SafeWriteError::BadName) << name;
+        EXPECT_EQ(entries(), QStringList()) << name;
+    }
+}
+#endif
+
 // The system's moves, made to fail the ways the system may fail them.
 class BrokenMoves final : public FileMoves
 {
 public:
     enum Way { Refused, OldMovedAside };
-    BrokenMoves(Way way, int laterFailures) : way_(way), laterFailures_(laterFailures) {}
+    BrokenMoves(Way way, int laterFailures, bool backupStays = false)
+        : way_(way), laterFailures_(laterFailures), backupStays_(backupStays)
+    {}
 
     MoveResult move(const QString &from, const QString &to, bool replace, const QString &backup,
                     int &systemError) override
@@ -134,6 +204,7 @@ public:
             if (way_ == Refused)
                 return MoveResult::Failed;
             EXPECT_TRUE(replace);
+            backup_ = backup;
             EXPECT_EQ(systemFileMoves().move(to, backup, false, {}, systemError),
                       MoveResult::Moved);
             return MoveResult::OldAtBackup;
@@ -142,12 +213,17 @@ public:
             return MoveResult::Failed;
         return systemFileMoves().move(from, to, replace, backup, systemError);
     }
-    bool remove(const QString &path) override { return systemFileMoves().remove(path); }
+    bool remove(const QString &path) override
+    {
+        return !(backupStays_ && path == backup_) && systemFileMoves().remove(path);
+    }
     int calls = 0;
 
 private:
     Way way_;
     int laterFailures_;
+    bool backupStays_;
+    QString backup_;
 };
 
 TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
@@ -159,16 +235,19 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
         int laterFailures;
         QByteArray atPath; // empty: neither, both kept elsewhere
         bool fails;
+        bool backupStays = false;
     } rows[] = {
         {"the move is refused", BrokenMoves::Refused, 0, oldBytes, true},
         {"the old file is put back", BrokenMoves::OldMovedAside, 0, oldBytes, true},
         {"the new file moves in after all", BrokenMoves::OldMovedAside, 1, newBytes, false},
         {"neither can move", BrokenMoves::OldMovedAside, 2, {}, true},
+        {"the new file moves in, the old will not go", BrokenMoves::OldMovedAside, 1, newBytes,
+         true, true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = write(QStringLiteral("picture.bmp"), oldBytes);
-        BrokenMoves moves(row.way, row.laterFailures);
+        BrokenMoves moves(row.way, row.laterFailures, row.backupStays);
         SafeWriteError error;
         bool failed = true;
         try {
@@ -184,6 +263,11 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
             EXPECT_EQ(readAll(error.newFileAt), newBytes);
             QFile::remove(error.oldFileAt);
             QFile::remove(error.newFileAt);
+        } else if (row.backupStays) { // said, with where the old file is
+            EXPECT_EQ(readAll(path), newBytes);
+            EXPECT_EQ(error.newFileAt, path);
+            EXPECT_EQ(readAll(error.oldFileAt), oldBytes);
+            QFile::remove(error.oldFileAt);
         } else {
             EXPECT_EQ(readAll(path), row.atPath);
             EXPECT_TRUE(error.oldFileAt.isEmpty());
