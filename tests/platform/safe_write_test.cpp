@@ -21,6 +21,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace veltrin::testing {
 namespace {
 
@@ -122,59 +124,35 @@ TEST(LongPathForm, NoPathIsTooLongForTheSystemCalls)
 
 TEST(WindowsPath, NamesWindowsCannotHoldAreRefused)
 {
-    const struct
-    {
-        const char *name; // UTF-8
-        bool refused;
-    } rows[] = {
-        {"CON", true},
-        {"aux.bmp", true},
-        {"nul.tar.gz", true},
-        {"Com1.png", true},
-        {"lpt9", true},
-        {"COM\xC2\xB9.bmp", true}, // COM¹
-        {"conout$.bmp", true},
-        {"aux .bmp", true},
-        {"x.bmp.", true},
-        {"x.bmp ", true},
-        {"x.bmp", false},
-        {"console.bmp", false},
-        {"COM10.bmp", false},
-        {"auxiliary.bmp", false},
-        {"nul_1.bmp", false},
-        {".veltrin-0a1b2c3d", false},
-        {"\xE5\x9B\xBE.bmp", false}, // 图.bmp
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(windowsPath::cannotHold(QString::fromUtf8(row.name)), row.refused) << row.name;
+    // UTF-8; COM¹ and 图.bmp
+    const char *const refused[] = {"CON",    "aux.bmp",         "nul.tar.gz",  "Com1.png",
+                                   "lpt9",   "COM\xC2\xB9.bmp", "conout$.bmp", "aux .bmp",
+                                   "x.bmp.", "x.bmp "};
+    const char *const allowed[] = {"x.bmp",           "console.bmp", "COM10.bmp",
+                                   "auxiliary.bmp",   "nul_1.bmp",   ".veltrin-0a1b2c3d",
+                                   "\xE5\x9B\xBE.bmp"};
+    for (const char *name : refused)
+        EXPECT_TRUE(windowsPath::cannotHold(QString::fromUtf8(name))) << name;
+    for (const char *name : allowed)
+        EXPECT_FALSE(windowsPath::cannotHold(QString::fromUtf8(name))) << name;
 }
 
 TEST(WindowsPath, OnlyAPathOfMaxPathOrMoreGetsTheLongForm)
 {
-    // As GetFullPathNameW does: relative paths from C:\w, "." taken out.
+    // As GetFullPathNameW does: relative paths from C:\w; nothing for "?".
     const auto fullPath = [](const QString &path) {
-        if (path == QStringLiteral("unknown"))
-            return QString();
-        const QString full = path.startsWith(QStringLiteral("\\")) || path.contains(u':')
-                                 ? path
-                                 : QStringLiteral("C:\\w\\") + path;
-        return QString(full).replace(QStringLiteral("\\.\\"), QStringLiteral("\\"));
+        return path == u"?" ? QString() : path.startsWith(u'\\') ? path : u"C:\\w\\"_s + path;
     };
-    const QString name254 = QString(254, u'x');
-    const QString name255 = QString(251, u'x') + QStringLiteral(".bmp");
-    const struct
-    {
-        QString path, expected;
-    } rows[] = {
-        {QStringLiteral(".\\a.bmp"), QStringLiteral("C:\\w\\a.bmp")},
-        {name254, QStringLiteral("C:\\w\\") + name254}, // 259 characters
-        {name255, QStringLiteral("\\\\?\\C:\\w\\") + name255},
-        {QStringLiteral("\\\\s\\share\\") + name255,
-         QStringLiteral("\\\\?\\UNC\\s\\share\\") + name255},
-        {QStringLiteral("unknown"), QString()},
+    const QString name254(254, u'x'), name255(255, u'x');
+    const std::pair<QString, QString> rows[] = {
+        {u"a.bmp"_s, u"C:\\w\\a.bmp"_s},
+        {name254, u"C:\\w\\"_s + name254}, // 259 characters
+        {name255, u"\\\\?\\C:\\w\\"_s + name255},
+        {u"\\\\s\\share\\"_s + name255, u"\\\\?\\UNC\\s\\share\\"_s + name255},
+        {u"?"_s, QString()},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(windowsPath::systemForm(row.path, fullPath), row.expected) << row.path.size();
+    for (const auto &[path, expected] : rows)
+        EXPECT_EQ(windowsPath::systemForm(path, fullPath), expected) << path.size();
 }
 
 #ifdef _WIN32
