@@ -51,6 +51,12 @@ from_cache_archives() {
             echo "Could not unpack $name from $archive" >&2
             exit 1
         fi
+        # Built in another cache folder, perhaps: its pkg-config files name
+        # the prefix it was installed to, which is now this one.
+        local pc
+        for pc in "$unpacked/$name"/lib/pkgconfig/*.pc; do
+            [[ -f "$pc" ]] && sed -i "s|^prefix=.*|prefix=$cache/$name|" "$pc"
+        done
         rm -rf "${cache:?}/$name"
         mv "$unpacked/$name" "$cache/$name"
         rm -rf "$unpacked"
