@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "password_strength.h"
 
+#ifndef VELTRIN_PASSWORD_LENGTH_RULE
 #include <zxcvbn.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -52,14 +54,34 @@ RoughTime roughTime(double seconds)
     return {false, std::max(count, 1LL), steps[i].unit};
 }
 
+Verdict judgeLength(std::string_view password)
+{
+    Verdict verdict;
+    verdict.characters = characters(password);
+    verdict.tooShort = verdict.characters < strongLength;
+    verdict.weak = verdict.tooShort;
+    return verdict;
+}
+
+bool estimatesGuesses()
+{
+#ifdef VELTRIN_PASSWORD_LENGTH_RULE
+    return false;
+#else
+    return true;
+#endif
+}
+
 Verdict judge(std::string_view password)
 {
+    Verdict verdict = judgeLength(password);
+#ifndef VELTRIN_PASSWORD_LENGTH_RULE
     const std::string terminated(password);
-    Verdict verdict;
+    verdict.estimated = true;
     verdict.bits = ZxcvbnMatch(terminated.c_str(), nullptr, nullptr);
-    verdict.tooShort = characters(password) < strongLength;
     verdict.weak = verdict.tooShort || verdict.bits < strongBits;
     verdict.timeToFind = roughTime(std::exp2(verdict.bits) / attackerGuessesPerSecond);
+#endif
     return verdict;
 }
 

@@ -33,11 +33,23 @@ struct Verdict
 {
     bool weak = true;
     bool tooShort = true;
+    int characters = 0;
+    // Whether bits and timeToFind hold an estimate; without one only the
+    // length was judged.
+    bool estimated = false;
     double bits = 0;      // zxcvbn's estimate: log2 of the guesses an attacker needs
     RoughTime timeToFind; // at attackerGuessesPerSecond
 };
 
-// The estimate of zxcvbn-c, with its word lists; `password` is UTF-8.
+// The estimate of zxcvbn-c, with its word lists, where the build has it; the
+// Windows build has no source of zxcvbn-c to compile and judges as the
+// browser page does (judgeLength). `password` is UTF-8.
 Verdict judge(std::string_view password);
+
+// The plain rule: weak under strongLength characters, whatever they are.
+Verdict judgeLength(std::string_view password);
+
+// Whether judge() estimates the guesses, or applies the plain rule alone.
+bool estimatesGuesses();
 
 } // namespace veltrin::passwordStrength

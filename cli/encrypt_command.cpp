@@ -116,14 +116,16 @@ void judgePassword(const QString &password, bool requireStrong)
     if (!verdict.weak)
         return;
     const QString estimate =
-        say(phrase::weakPassword)
-            .arg(timeText(verdict.timeToFind),
-                 verdict.tooShort ? say(phrase::tooShort).arg(passwordStrength::strongLength)
-                                  : QString())
-            .arg(passwordStrength::attackerGuessesPerSecond)
-            .arg(passwordStrength::attackerCores)
-            .arg(passwordStrength::strongLength)
-            .arg(passwordStrength::strongBits);
+        !verdict.estimated
+            ? say(phrase::shortPassword).arg(verdict.characters).arg(passwordStrength::strongLength)
+            : say(phrase::weakPassword)
+                  .arg(timeText(verdict.timeToFind),
+                       verdict.tooShort ? say(phrase::tooShort).arg(passwordStrength::strongLength)
+                                        : QString())
+                  .arg(passwordStrength::attackerGuessesPerSecond)
+                  .arg(passwordStrength::attackerCores)
+                  .arg(passwordStrength::strongLength)
+                  .arg(passwordStrength::strongBits);
     if (requireStrong)
         throw CliError(Usage, say(phrase::weakRefused).arg(estimate));
     printMessage(say(phrase::weakWarning).arg(estimate));
@@ -140,7 +142,9 @@ EncryptCommand::EncryptCommand()
       protect_(QStringLiteral("protect"), say(phrase::protectOption)),
       robust_(QStringLiteral("robust"), say(phrase::robustOption)),
       format_(QStringLiteral("format"), say(phrase::formatOption), QStringLiteral("FORMAT")),
-      requireStrong_(QStringLiteral("require-strong"), say(phrase::requireStrongOption))
+      requireStrong_(QStringLiteral("require-strong"),
+                     say(passwordStrength::estimatesGuesses() ? phrase::requireStrongOption
+                                                              : phrase::requireStrongLengthOption))
 {}
 
 QString EncryptCommand::description() const

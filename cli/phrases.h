@@ -143,6 +143,12 @@ inline constexpr Phrase notWritableFile{u"it is not a regular file (a block devi
 inline constexpr Phrase oldFileKept{u"; the old file is unchanged", u"；原来的文件没有改动"};
 inline constexpr Phrase filesParted{u"; the old file is now %1, the new picture %2",
                                     u"；原来的文件现在是 %1，新图片是 %2"};
+inline constexpr Phrase badWindowsName{
+    u"Windows keeps this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with "
+    u"any extension) or it ends in a dot or a space: Explorer could not delete such a file; "
+    u"choose another name",
+    u"Windows 不能用这个名字：CON、PRN、AUX、NUL、COM1 到 COM9、LPT1 到 LPT9 是设备的名字"
+    u"（加上扩展名也是），名字也不能以点或空格结尾；这样的文件资源管理器删不掉，请换一个名字"};
 inline constexpr Phrase cannotWrite{u"cannot write %1: %2", u"无法写入 %1：%2"};
 inline constexpr Phrase destroyingFormat{u"%1 would destroy the picture; use .png or .bmp",
                                          u"%1 会毁掉图片；请用 .png 或 .bmp"};
@@ -274,6 +280,15 @@ inline constexpr Phrase weakPassword{
     u"characters and takes more than 2^%6 guesses, such as 12 or more random letters and digits",
     u"这个密码%1就能被试出来（按每秒能试 %3 个密码的攻击者估算，按这个版本的 Argon2id "
     u"计算量约需 %4 个处理器核）%2；好的密码至少 %5 个字符，要试 2^%6 次以上，"
+    u"例如 12 个以上随机的字母和数字"};
+inline constexpr Phrase requireStrongLengthOption{
+    u"With --protect, refuse a weak password instead of warning about it: one of fewer than "
+    u"8 characters.",
+    u"与 --protect 一起用：遇到弱密码时拒绝加密，而不只是警告。弱密码指不到 8 个字符的密码。"};
+inline constexpr Phrase shortPassword{
+    u"this password has only %1 characters and is easy to find; a strong one has at least %2 "
+    u"characters, such as 12 or more random letters and digits",
+    u"这个密码只有 %1 个字符，很容易被试出来；好的密码至少 %2 个字符，"
     u"例如 12 个以上随机的字母和数字"};
 inline constexpr Phrase tooShort{
     u", and with fewer than %1 characters it falls sooner to an attacker with more cores",

@@ -29,6 +29,8 @@ QString reason(const SafeWriteError &error)
         return say(phrase::notProven);
     case SafeWriteError::NotAFile:
         return say(error.systemError == EISDIR ? phrase::isFolder : phrase::notWritableFile);
+    case SafeWriteError::BadName:
+        return say(phrase::badWindowsName);
     case SafeWriteError::Exists:
     case SafeWriteError::System:
         break;

@@ -102,6 +102,7 @@ QString PictureFiles::save(const Surface &picture5)
 
 void PictureFiles::saveProven(const QImage &image, const QString &path, PictureFormat format)
 {
+    constexpr int BadFileName = 52;
     constexpr int DeviceIoError = 57;
     constexpr int FileAlreadyExists = 58;
     constexpr int PathFileAccessError = 75;
@@ -140,6 +141,14 @@ void PictureFiles::saveProven(const QImage &image, const QString &path, PictureF
                     .arg(error.systemError == EISDIR
                              ? fileErrorText(EISDIR)
                              : QStringLiteral("这不是普通文件，而是块设备或套接字")));
+        case SafeWriteError::BadName:
+            throw runtimeError(
+                BadFileName,
+                QStringLiteral("文件名或文件号错误：Windows 不能用这个名字。CON、PRN、AUX、"
+                               "NUL、COM1 到 COM9、LPT1 到 LPT9 是设备的名字（加上扩展名也是），"
+                               "名字也不能以点或空格结尾；这样的文件资源管理器删不掉。"
+                               "请换一个名字。%1")
+                    .arg(where));
         case SafeWriteError::System:
             break;
         }

@@ -45,12 +45,6 @@ install(CODE [[
 ]])
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-# zxcvbn's word lists are compiled into both programs, and two of them are
-# CC-BY-SA-3.0: the zip carries their notice, Debian's copyright file of the
-# source they were built from.
-find_file(VELTRIN_ZXCVBN_COPYRIGHT copyright
-    PATHS ${ZXCVBN_INCLUDE_DIR}/../share/doc/zxcvbn NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-install(FILES ${VELTRIN_ZXCVBN_COPYRIGHT} DESTINATION . RENAME zxcvbn-copyright.txt)
 install(FILES README.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)

@@ -2,6 +2,7 @@
 #include "file_move.h"
 
 #include "system_error.h"
+#include "windows_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,12 +16,28 @@ namespace veltrin {
 
 namespace {
 
-// The system calls get the long form, so that no path is too long for them
-// whatever the registry says about long paths.
+// The system's own normal form of a path: absolute, with "." and ".." gone.
+QString fullPathOf(const QString &nativePath)
+{
+    const std::wstring path = nativePath.toStdWString();
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size =
+            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (size == 0)
+            return {};
+        if (size < full.size())
+            return QString::fromWCharArray(full.data(), size);
+        full.resize(size);
+    }
+}
+
+// Only a path too long for the plain calls gets the long form, whatever the
+// registry says about long paths: with it every name is taken literally, and
+// a name Explorer cannot delete could be made (the caller refuses those).
 std::wstring systemPath(const QString &path)
 {
-    return longPathForm(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
-        .toStdWString();
+    return windowsPath::systemForm(QDir::toNativeSeparators(path), fullPathOf).toStdWString();
 }
 
 class WindowsFileMoves final : public FileMoves
@@ -66,14 +83,30 @@ public:
         if (code == ERROR_FILE_NOT_FOUND &&
             MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
             return MoveResult::Moved;
-        markReadOnly(code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? saved : target);
+        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file is at the backup and the new one not yet in place:
+            // whichever of them the caller's next move puts at the name, and
+            // whichever it keeps for the user, is read-only as the old one was.
+            markReadOnly(saved);
+            markReadOnly(source);
+        } else {
+            markReadOnly(target);
+        }
         SetLastError(code);
         systemError = lastSystemError();
         return code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? MoveResult::OldAtBackup
                                                           : MoveResult::Failed;
     }
 
-    bool remove(const QString &path) override { return DeleteFileW(systemPath(path).c_str()); }
+    // DeleteFileW refuses a read-only file, as a backup of a read-only target is.
+    bool remove(const QString &path) override
+    {
+        const std::wstring name = systemPath(path);
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(name.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        return DeleteFileW(name.c_str());
+    }
 };
 
 } // namespace

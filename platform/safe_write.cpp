@@ -2,6 +2,7 @@
 #include "safe_write.h"
 
 #include "system_error.h"
+#include "windows_path.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -64,7 +65,9 @@ void moveIntoPlace(FileMoves &moves, const QString &temporary, const QString &ta
         fail(SafeWriteError::System, systemError);
     }
     if (moves.move(temporary, target, false, {}, ignored) == MoveResult::Moved) {
-        moves.remove(backup);
+        // The new file has the name; an old one that will not go is said.
+        if (!moves.remove(backup))
+            throw SafeWriteError{SafeWriteError::System, systemError, backup, target};
         return;
     }
     throw SafeWriteError{SafeWriteError::System, systemError, backup, temporary, false};
@@ -77,6 +80,12 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
 {
     if (!proven(bytes))
         fail(SafeWriteError::NotProven);
+#ifdef Q_OS_WIN
+    // Looked at before any call normalises the path, which strips a final dot
+    // or space and so would hide the name the file would really get.
+    if (windowsPath::cannotHold(QFileInfo(path).fileName()))
+        fail(SafeWriteError::BadName);
+#endif
     int systemError = 0;
     // The name as the system opens it first: /dev/stdout into a pipe is a
     // link to "pipe:[N]", which only the system can follow. Links are

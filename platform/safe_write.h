@@ -18,11 +18,12 @@ struct SafeWriteError
         Exists,    // without replacing, the name is taken
         NotProven, // the bytes are not the picture, or the disk gave back others
         System,    // the system refused: systemError says why
+        BadName,   // Windows would make a file of this name that it cannot handle
     };
     Kind kind = System;
     int systemError = 0;
-    // Set only when the chosen path could be left holding neither the old file
-    // nor the new one: where each of them now is, kept for the user.
+    // Set only when the old file could not be kept at or removed from the
+    // chosen path: where each of them now is, kept for the user.
     QString oldFileAt;
     QString newFileAt;
     // The path leads to a character device or a FIFO, written as it is:

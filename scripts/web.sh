@@ -7,10 +7,12 @@
 #   scripts/web.sh --build  only build the page (the Debian package carries it)
 #   scripts/web.sh --core   build the core and run its tests under node
 # libsodium, zstd and GoogleTest come from Debian's sources, compiled with emcc once
-# into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin).
+# into a cache outside the clone (VELTRIN_CACHE, default ~/.cache/veltrin), or
+# unpacked from VELTRIN_CACHE_ARCHIVES (see scripts/cache_archives.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/cache_archives.sh
 
 mode=page
 case "${1:-}" in
@@ -61,7 +63,8 @@ mkdir -p "$cache"
 # host's version; its random bytes come from the browser's or node's crypto.
 sodium_version=$(dpkg-query -W -f='${Version}' libsodium-dev)
 sodium=$cache/libsodium-${sodium_version%%-*}-wasm
-if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
+if [[ ! -f "$sodium/veltrin-sodium-complete" ]] &&
+    ! from_cache_archives "$cache" "${sodium##*/}" veltrin-sodium-complete; then
     work=$cache/libsodium-wasm-work
     rm -rf "$sodium" "$work"
     mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/source"
@@ -91,7 +94,8 @@ fi
 zstd_version=$(dpkg-query -W -f='${Version}' libzstd-dev)
 zstd_upstream=${zstd_version#*:}
 zstd=$cache/zstd-${zstd_upstream%%-*}-wasm
-if [[ ! -f "$zstd/veltrin-zstd-complete" ]]; then
+if [[ ! -f "$zstd/veltrin-zstd-complete" ]] &&
+    ! from_cache_archives "$cache" "${zstd##*/}" veltrin-zstd-complete; then
     work=$cache/zstd-wasm-work
     rm -rf "$zstd" "$work"
     mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/source"
@@ -120,7 +124,8 @@ fi
 
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest=$cache/googletest-${gtest_version%%-*}-wasm
-if [[ ! -f "$gtest/veltrin-gtest-complete" ]]; then
+if [[ ! -f "$gtest/veltrin-gtest-complete" ]] &&
+    ! from_cache_archives "$cache" "${gtest##*/}" veltrin-gtest-complete; then
     rm -rf "$gtest" "$gtest-build"
     nice -n 10 emcmake cmake -S /usr/src/googletest -B "$gtest-build" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest" -DBUILD_GMOCK=OFF \

@@ -4,24 +4,23 @@
 # wine and writes build/windows/Veltrin-<version>-win64.zip.
 #   scripts/windows.sh         everything (the first run also builds Qt, ~30 min)
 #   scripts/windows.sh --qt    only Qt for Windows, into the cache
-#   scripts/windows.sh --if-cached   everything, but only with Qt in the cache:
-#                              without it, says why and exits with status 77
 #   scripts/windows.sh --screenshot   and then the window under wine and on
 #                              this machine, both on Xvfb, into build/windows/*.png
 # Qt is built once from Debian's own qt6-base source, the same version as the
 # host Qt, into a cache outside the clone (VELTRIN_CACHE, default
-# ~/.cache/veltrin) that later runs and other clones reuse.
+# ~/.cache/veltrin) that later runs and other clones reuse. With
+# VELTRIN_CACHE_ARCHIVES naming a folder of archives of such builds (see
+# scripts/cache_archives.sh), a build the cache lacks is unpacked from there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/cache_archives.sh
 
 only_qt=false
-if_cached=false
 screenshot=false
 for option in "$@"; do
     case "$option" in
     --qt) only_qt=true ;;
-    --if-cached) if_cached=true ;;
     --screenshot) screenshot=true ;;
     *)
         echo "Unknown option: $option" >&2
@@ -38,11 +37,6 @@ cache=${VELTRIN_CACHE:-$HOME/.cache/veltrin}
 qt=$cache/qt-$qt_upstream-mingw64
 # Written last: a folder without it is a build that did not finish.
 qt_stamp=$qt/veltrin-qt-complete
-if $if_cached && [[ ! -f "$qt_stamp" ]]; then
-    echo "Windows build skipped: no finished Qt $qt_upstream for Windows in $qt" \
-        "(scripts/windows.sh --qt builds it once, about half an hour)"
-    exit 77
-fi
 
 packages=(
     cmake ninja-build g++ pkg-config
@@ -51,7 +45,7 @@ packages=(
     libgtest-dev googletest         # GoogleTest for the host build, its sources for Windows
     libsodium-dev                   # the host build; its version is the Windows libsodium's
     libzstd-dev                     # the host build; its version is the Windows zstd's
-    libzxcvbn-dev                   # the host build; its version is the Windows zxcvbn's
+    libzxcvbn-dev                   # the host build's password estimate (Windows has none)
     g++-mingw-w64-x86-64-posix      # GCC for x86_64-w64-mingw32 with posix threads
     mingw-w64-tools                 # windres and friends
     dpkg-dev                        # apt-get source unpacks with dpkg-source
@@ -163,6 +157,8 @@ build_qt() {
 
 if [[ -f "$qt_stamp" ]]; then
     echo "Qt for Windows from the cache: $qt ($(cat "$qt_stamp"))"
+elif from_cache_archives "$cache" "${qt##*/}" "${qt_stamp##*/}"; then
+    echo "Qt for Windows: $qt ($(cat "$qt_stamp"))"
 else
     build_qt
 fi
@@ -173,7 +169,8 @@ $only_qt && exit 0
 # carries no DLL of it.
 sodium_version=$(dpkg-query -W -f='${Version}' libsodium-dev)
 sodium=$cache/libsodium-${sodium_version%%-*}-mingw64
-if [[ ! -f "$sodium/veltrin-sodium-complete" ]]; then
+if [[ ! -f "$sodium/veltrin-sodium-complete" ]] &&
+    ! from_cache_archives "$cache" "${sodium##*/}" veltrin-sodium-complete; then
     sodium_work=$cache/libsodium-work
     rm -rf "$sodium" "$sodium_work"
     mkdir -p "$sodium_work/source"
@@ -194,7 +191,8 @@ fi
 zstd_version=$(dpkg-query -W -f='${Version}' libzstd-dev)
 zstd_upstream=${zstd_version#*:}
 zstd=$cache/zstd-${zstd_upstream%%-*}-mingw64
-if [[ ! -f "$zstd/veltrin-zstd-complete" ]]; then
+if [[ ! -f "$zstd/veltrin-zstd-complete" ]] &&
+    ! from_cache_archives "$cache" "${zstd##*/}" veltrin-zstd-complete; then
     zstd_work=$cache/zstd-work
     rm -rf "$zstd" "$zstd_work"
     mkdir -p "$zstd_work/source"
@@ -216,41 +214,11 @@ if [[ ! -f "$zstd/veltrin-zstd-complete" ]]; then
     touch "$zstd/veltrin-zstd-complete"
 fi
 
-# zxcvbn-c, the password strength estimate, from Debian's source of the
-# host's version (the same word lists, so both systems give one verdict),
-# built for Windows once, beside Qt; static, like libsodium. Its dictionary
-# generator runs here, as the code page tables' does, over the word lists
-# Debian's build names (its rules, else its makefile).
-zxcvbn_version=$(dpkg-query -W -f='${Version}' libzxcvbn-dev)
-zxcvbn=$cache/zxcvbn-${zxcvbn_version%%-*}-mingw64
-if [[ ! -f "$zxcvbn/veltrin-zxcvbn-complete" ]]; then
-    zxcvbn_work=$cache/zxcvbn-work
-    rm -rf "$zxcvbn" "$zxcvbn_work"
-    mkdir -p "$zxcvbn_work/source"
-    debian_sources "$zxcvbn_work"
-    apt-get "${apt_source_options[@]}" update -qq
-    (cd "$zxcvbn_work/source" && apt-get "${apt_source_options[@]}" source -qq "zxcvbn-c=$zxcvbn_version")
-    zxcvbn_source=$(find "$zxcvbn_work/source" -maxdepth 1 -type d -name 'zxcvbn-c-*' | head -n1)
-    words=$(sed -n 's/^.*\bWORDS *[:?]*= *//p' "$zxcvbn_source/debian/rules" | tr -d "'\"" | head -n1)
-    [[ -n "$words" ]] || words=$(sed -n 's/^WORDS *= *//p' "$zxcvbn_source/makefile")
-    for list in $words; do
-        [[ -f "$zxcvbn_source/$list" ]] ||
-            { echo "zxcvbn-c's source lacks the word list $list" >&2; exit 1; }
-    done
-    (cd "$zxcvbn_source" && make -s dict-src.h "WORDS=$words" &&
-        x86_64-w64-mingw32-gcc-posix -O2 -I. -c -o zxcvbn.o zxcvbn.c &&
-        x86_64-w64-mingw32-ar rcs libzxcvbn.a zxcvbn.o &&
-        install -D -m 644 zxcvbn.h "$zxcvbn/include/zxcvbn.h" &&
-        install -D -m 644 libzxcvbn.a "$zxcvbn/lib/libzxcvbn.a" &&
-        install -D -m 644 debian/copyright "$zxcvbn/share/doc/zxcvbn/copyright")
-    rm -rf "$zxcvbn_work"
-    touch "$zxcvbn/veltrin-zxcvbn-complete"
-fi
-
 # GoogleTest from Debian's sources, built for Windows once, beside Qt.
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest=$cache/googletest-${gtest_version%%-*}-mingw64
-if [[ ! -f "$gtest/veltrin-gtest-complete" ]]; then
+if [[ ! -f "$gtest/veltrin-gtest-complete" ]] &&
+    ! from_cache_archives "$cache" "${gtest##*/}" veltrin-gtest-complete; then
     rm -rf "$gtest" "$gtest-build"
     nice -n 10 cmake -S /usr/src/googletest -B "$gtest-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DCMAKE_INSTALL_PREFIX=$gtest" \
@@ -299,7 +267,7 @@ bash scripts/web.sh --build
 # pkg-config finds the Windows libsodium and zstd only.
 PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 cmake -S . -B "$dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DVELTRIN_WERROR=ON "-DVELTRIN_PAGE_FILE=$root/build/web/veltrin.html" \
-    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zstd;$zxcvbn" \
+    "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw64.cmake" "-DVELTRIN_MINGW_PREFIXES=$qt;$gtest;$sodium;$zstd" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/$dir/wine-run" -DVELTRIN_BENCHMARKS=OFF

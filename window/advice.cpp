@@ -174,6 +174,11 @@ QString protectedFailureText(protectedPicture::Failure failure, const ErrorSitua
 QString weakPasswordQuestion(const passwordStrength::Verdict &verdict)
 {
     using passwordStrength::TimeUnit;
+    // Judged by length alone: the browser page's question, word for word.
+    if (!verdict.estimated)
+        return u"这个密码只有 %1 个字符，很容易被试出来。好的密码至少 %2 个字符，"
+               "例如 12 个以上随机的字母和数字。\n\n仍然加密吗？"_s.arg(verdict.characters)
+                   .arg(passwordStrength::strongLength);
     const passwordStrength::RoughTime &time = verdict.timeToFind;
     QString found;
     if (time.underASecond) {

@@ -20,6 +20,8 @@ struct Known
 // Known answers of the kind an attacker tries first, not zxcvbn's own tables.
 TEST(PasswordStrength, KnownPasswordsGetTheirVerdict)
 {
+    if (!estimatesGuesses())
+        GTEST_SKIP() << "this build judges by length alone";
     const Known known[] = {
         {"password", true, false, TimeUnit::Second},   // a common word
         {"qwertyuiop", true, false, TimeUnit::Minute}, // a keyboard walk
@@ -40,6 +42,28 @@ TEST(PasswordStrength, KnownPasswordsGetTheirVerdict)
                         verdict.timeToFind.unit <= *k.foundWithin)
                 << k.password << ": " << verdict.bits << " bits";
         }
+    }
+}
+
+// The rule the Windows build and the browser page judge by: characters, not
+// bytes, and nothing but their number.
+TEST(PasswordStrength, TheLengthRuleCountsCharacters)
+{
+    const std::pair<const char *, int> cases[] = {
+        {"", 0},
+        {"xK8mQ2z", 7},
+        {"password", 8}, // common, but long enough for this rule
+        {"\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86\xE7\xA0\x81\xE5\xAF\x86",
+         7}, // 密码密码密码密
+        {"\xF0\x9F\x94\x91\xF0\x9F\x94\x91"
+         "abcdef",
+         8}, // 🔑🔑abcdef
+    };
+    for (const auto &[password, characters] : cases) {
+        const Verdict verdict = estimatesGuesses() ? judgeLength(password) : judge(password);
+        EXPECT_EQ(verdict.characters, characters) << password;
+        EXPECT_EQ(verdict.weak, characters < 8) << password;
+        EXPECT_FALSE(verdict.estimated);
     }
 }
 

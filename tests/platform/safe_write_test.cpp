@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_printers.h"
 #include "safe_write.h"
+#include "windows_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 #endif
+
+using namespace Qt::StringLiterals;
 
 namespace veltrin::testing {
 namespace {
@@ -119,12 +122,57 @@ TEST(LongPathForm, NoPathIsTooLongForTheSystemCalls)
         EXPECT_EQ(longPathForm(row.path), row.expected) << row.path.toStdString();
 }
 
+TEST(WindowsPath, NamesWindowsCannotHoldAreRefused)
+{
+    // UTF-8; COM¹ and 图.bmp
+    const char *const refused[] = {"CON",    "aux.bmp",         "nul.tar.gz",  "Com1.png",
+                                   "lpt9",   "COM\xC2\xB9.bmp", "conout$.bmp", "aux .bmp",
+                                   "x.bmp.", "x.bmp "};
+    const char *const allowed[] = {"x.bmp",           "console.bmp", "COM10.bmp",
+                                   "auxiliary.bmp",   "nul_1.bmp",   ".veltrin-0a1b2c3d",
+                                   "\xE5\x9B\xBE.bmp"};
+    for (const char *name : refused)
+        EXPECT_TRUE(windowsPath::cannotHold(QString::fromUtf8(name))) << name;
+    for (const char *name : allowed)
+        EXPECT_FALSE(windowsPath::cannotHold(QString::fromUtf8(name))) << name;
+}
+
+TEST(WindowsPath, OnlyAPathOfMaxPathOrMoreGetsTheLongForm)
+{
+    // As GetFullPathNameW does: relative paths from C:\w; nothing for "?".
+    const auto fullPath = [](const QString &path) {
+        return path == u"?" ? QString() : path.startsWith(u'\\') ? path : u"C:\\w\\"_s + path;
+    };
+    const QString name254(254, u'x'), name255(255, u'x');
+    const std::pair<QString, QString> rows[] = {
+        {u"a.bmp"_s, u"C:\\w\\a.bmp"_s},
+        {name254, u"C:\\w\\"_s + name254}, // 259 characters
+        {name255, u"\\\\?\\C:\\w\\"_s + name255},
+        {u"\\\\s\\share\\"_s + name255, u"\\\\?\\UNC\\s\\share\\"_s + name255},
+        {u"?"_s, QString()},
+    };
+    for (const auto &[path, expected] : rows)
+        EXPECT_EQ(windowsPath::systemForm(path, fullPath), expected) << path.size();
+}
+
+#ifdef _WIN32
+TEST_F(SafeWrite, NoNameWindowsCannotHandleIsMade)
+{
+    for (const char *name : {"NUL", "aux.bmp", "x.bmp.", "x.bmp "}) {
+        EXPECT_EQ(failure(at(QString::fromLatin1(name))).kind, SafeWriteError::BadName) << name;
+        EXPECT_EQ(entries(), QStringList()) << name;
+    }
+}
+#endif
+
 // The system's moves, made to fail the ways the system may fail them.
 class BrokenMoves final : public FileMoves
 {
 public:
     enum Way { Refused, OldMovedAside };
-    BrokenMoves(Way way, int laterFailures) : way_(way), laterFailures_(laterFailures) {}
+    BrokenMoves(Way way, int laterFailures, bool backupStays = false)
+        : way_(way), laterFailures_(laterFailures), backupStays_(backupStays)
+    {}
 
     MoveResult move(const QString &from, const QString &to, bool replace, const QString &backup,
                     int &systemError) override
@@ -134,6 +182,7 @@ public:
             if (way_ == Refused)
                 return MoveResult::Failed;
             EXPECT_TRUE(replace);
+            backup_ = backup;
             EXPECT_EQ(systemFileMoves().move(to, backup, false, {}, systemError),
                       MoveResult::Moved);
             return MoveResult::OldAtBackup;
@@ -142,12 +191,17 @@ public:
             return MoveResult::Failed;
         return systemFileMoves().move(from, to, replace, backup, systemError);
     }
-    bool remove(const QString &path) override { return systemFileMoves().remove(path); }
+    bool remove(const QString &path) override
+    {
+        return !(backupStays_ && path == backup_) && systemFileMoves().remove(path);
+    }
     int calls = 0;
 
 private:
     Way way_;
     int laterFailures_;
+    bool backupStays_;
+    QString backup_;
 };
 
 TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
@@ -159,16 +213,19 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
         int laterFailures;
         QByteArray atPath; // empty: neither, both kept elsewhere
         bool fails;
+        bool backupStays = false;
     } rows[] = {
         {"the move is refused", BrokenMoves::Refused, 0, oldBytes, true},
         {"the old file is put back", BrokenMoves::OldMovedAside, 0, oldBytes, true},
         {"the new file moves in after all", BrokenMoves::OldMovedAside, 1, newBytes, false},
         {"neither can move", BrokenMoves::OldMovedAside, 2, {}, true},
+        {"the new file moves in, the old will not go", BrokenMoves::OldMovedAside, 1, newBytes,
+         true, true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = write(QStringLiteral("picture.bmp"), oldBytes);
-        BrokenMoves moves(row.way, row.laterFailures);
+        BrokenMoves moves(row.way, row.laterFailures, row.backupStays);
         SafeWriteError error;
         bool failed = true;
         try {
@@ -184,6 +241,11 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
             EXPECT_EQ(readAll(error.newFileAt), newBytes);
             QFile::remove(error.oldFileAt);
             QFile::remove(error.newFileAt);
+        } else if (row.backupStays) { // said, with where the old file is
+            EXPECT_EQ(readAll(path), newBytes);
+            EXPECT_EQ(error.newFileAt, path);
+            EXPECT_EQ(readAll(error.oldFileAt), oldBytes);
+            QFile::remove(error.oldFileAt);
         } else {
             EXPECT_EQ(readAll(path), row.atPath);
             EXPECT_TRUE(error.oldFileAt.isEmpty());
