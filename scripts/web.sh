@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The core compiled to WebAssembly with Debian's emscripten: its own tests run
-# under node, and the browser page is built and tested in headless Chromium.
+# under node, and the browser page is built and tested in headless Chromium,
+# its round trips and refusals also in Firefox ESR and WebKitGTK.
 #   scripts/web.sh          build build/web/veltrin.html and the site to publish,
 #                           build/web/site, and run their browser tests
 #   scripts/web.sh --build  only build the page (the Debian package carries it)
@@ -37,7 +38,10 @@ packages=(
 )
 [[ $mode != page ]] || packages+=(
     chromium chromium-driver python3-selenium python3-pil # the page's browser tests; PIL makes JPEGs
+    firefox-esr webkit2gtk-driver xvfb                    # the other engines; WebKit's needs a display
 )
+# npm fetches puppeteer-core, Firefox's driver; a node from elsewhere brings its own.
+[[ $mode != page ]] || command -v npm >/dev/null || packages+=(npm)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -165,7 +169,12 @@ if [[ $mode != core ]]; then
     [[ $mode == page ]] || exit 0
     # Debian's python3, which has selenium, whatever python3 comes first on PATH.
     corpora=${VELTRIN_CORPORA:-$root/../shared/corpora}
-    /usr/bin/python3 tests/web/page_test.py "$dir/veltrin.html" "$host/cli/veltrin-cli" "$corpora"
+    # puppeteer-core as pinned for the benchmark, without the browser it would fetch.
+    mkdir -p "$dir/engines"
+    cp tests/bench/page/package.json tests/bench/page/package-lock.json "$dir/engines/"
+    (cd "$dir/engines" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+    VELTRIN_NODE_MODULES=$root/$dir/engines/node_modules xvfb-run -a \
+        /usr/bin/python3 tests/web/page_test.py "$dir/veltrin.html" "$host/cli/veltrin-cli" "$corpora"
     exit
 fi
 

@@ -303,6 +303,23 @@
     return `无法打开图片${subject}：${reason}。\n这个文件不是 Veltrin 能读取的图片，或者已经损坏、不完整。`;
   }
 
+  // A PNG without the chunks that tell a decoder to convert colours: WebKit
+  // applies gAMA and cHRM whatever createImageBitmap is asked, and a pixel
+  // changed by one is a character lost. Each chunk carries its own CRC, so
+  // the rest stay valid.
+  const colourChunks = new Set(["gAMA", "cHRM", "iCCP", "sRGB", "cICP", "mDCV", "cLLI", "mDCv", "cLLi"]);
+  function withoutColourChunks(bytes) {
+    if (ascii(bytes, 1, 4) !== "PNG") return [bytes];
+    const kept = [bytes.subarray(0, 8)];
+    for (let at = 8; at + 12 <= bytes.length;) {
+      const size = (bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3]) >>> 0;
+      const end = Math.min(bytes.length, at + 12 + size);
+      if (!colourChunks.has(ascii(bytes, at + 4, at + 8))) kept.push(bytes.subarray(at, end));
+      at = end;
+    }
+    return kept;
+  }
+
   // The file's own bytes, whatever colour profile, gamma or alpha it carries.
   async function decode(blob) {
     const bitmap = await createImageBitmap(blob, {
@@ -352,7 +369,7 @@
     }
     let picture;
     try {
-      picture = await decode(new Blob([bytes]));
+      picture = await decode(new Blob(withoutColourChunks(bytes)));
     } catch {
       show(refused(subject, "无法读取"));
       return;
