@@ -171,7 +171,7 @@ if [[ $mode != core ]]; then
     corpora=${VELTRIN_CORPORA:-$root/../shared/corpora}
     # puppeteer-core as pinned for the benchmark, without the browser it would fetch.
     mkdir -p "$dir/engines"
-    cp tests/bench/page/package.json tests/bench/page/package-lock.json "$dir/engines/"
+    cp package.json package-lock.json "$dir/engines/"
     (cd "$dir/engines" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
     VELTRIN_NODE_MODULES=$root/$dir/engines/node_modules xvfb-run -a \
         /usr/bin/python3 tests/web/page_test.py "$dir/veltrin.html" "$host/cli/veltrin-cli" "$corpora"

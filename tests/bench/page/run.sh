@@ -4,7 +4,7 @@
 # turns, so that both see the same load:
 #   tests/bench/page/run.sh PAGE NATIVE_BENCH [ROUNDS]
 # Needs chromium, chromium-driver, firefox-esr, webkit2gtk-driver, xvfb,
-# python3-selenium and puppeteer-core (npm ci in this folder).
+# python3-selenium and puppeteer-core (npm ci at the repository's root).
 set -euo pipefail
 here=$(dirname "$0")
 page=$(realpath "$1") native=$2 rounds=${3:-3}
