@@ -531,18 +531,33 @@ std::optional<Grid> headerAt(const Picture &image, std::span<const Placement> pl
     return found;
 }
 
+// The brightness along the top row or the left column, and its mean.
+struct EdgeProfile
+{
+    std::vector<int> values;
+    int mean = 0;
+};
+
+EdgeProfile edgeProfile(const Picture &image, bool alongTop)
+{
+    const int length = alongTop ? image.width : image.height;
+    EdgeProfile edge{std::vector<int>(static_cast<std::size_t>(length)), 0};
+    long sum = 0;
+    for (int i = 0; i < length; ++i) {
+        edge.values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
+        sum += edge.values[std::size_t(i)];
+    }
+    edge.mean = int(sum / length);
+    return edge;
+}
+
 // Runs of dark and light along an edge: the timing modules counted, whatever
 // the scale. The hysteresis keeps JPEG's ringing from splitting a run.
 int runs(const Picture &image, bool alongTop)
 {
-    const int length = alongTop ? image.width : image.height;
-    std::vector<int> values(static_cast<std::size_t>(length));
-    long sum = 0;
-    for (int i = 0; i < length; ++i) {
-        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
-        sum += values[std::size_t(i)];
-    }
-    const int mid = int(sum / length), margin = 24;
+    const EdgeProfile edge = edgeProfile(image, alongTop);
+    const std::vector<int> &values = edge.values;
+    const int mid = edge.mean, margin = 24;
     int count = 0;
     int state = -1; // unknown
     for (int v : values) {
@@ -561,13 +576,9 @@ int runs(const Picture &image, bool alongTop)
 int matchedGrid(const Picture &image, bool alongTop, int counted)
 {
     const int length = alongTop ? image.width : image.height;
-    std::vector<int> values(static_cast<std::size_t>(length));
-    long sum = 0;
-    for (int i = 0; i < length; ++i) {
-        values[std::size_t(i)] = alongTop ? luma(image, i, 0) : luma(image, 0, i);
-        sum += values[std::size_t(i)];
-    }
-    const int mean = int(sum / length);
+    const EdgeProfile edge = edgeProfile(image, alongTop);
+    const std::vector<int> &values = edge.values;
+    const int mean = edge.mean;
     int best = 0;
     long bestScore = 0;
     const int most = std::min({largestGrid, length, counted + counted / 8 + 4});
