@@ -5,6 +5,7 @@
 #include "windows_path.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <cerrno>
