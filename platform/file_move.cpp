@@ -40,12 +40,14 @@ QString nameBeside(const QString &path)
         .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
 }
 
-bool createFileBeside(const QString &path, QFile &file, int &systemError)
+bool createFileBeside(const QString &path, QFile &file, int &systemError, bool ownerOnly)
 {
+    constexpr QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.setFileName(nameBeside(path));
         clearSystemError();
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::NewOnly;
+        if (ownerOnly ? file.open(mode, owner) : file.open(mode))
             return true;
         systemError = lastSystemError();
         if (systemError != EEXIST)

@@ -28,9 +28,10 @@ QString followLinks(const QString &path, int &systemError);
 QString nameBeside(const QString &path);
 
 // Opens `file` as a new, empty file beside `path` under a name of its own
-// (nameBeside), with the permissions a new file gets; false, with
-// `systemError` saying why, when none could be made.
-bool createFileBeside(const QString &path, QFile &file, int &systemError);
+// (nameBeside), with the permissions a new file gets, or readable and
+// writable by its owner alone when `ownerOnly`; false, with `systemError`
+// saying why, when none could be made.
+bool createFileBeside(const QString &path, QFile &file, int &systemError, bool ownerOnly = false);
 
 // The form of an absolute Windows path that no length limit applies to:
 // "C:\a" becomes "\\?\C:\a", "\\server\share\a" becomes "\\?\UNC\server\share\a".

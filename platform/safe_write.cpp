@@ -108,15 +108,18 @@ void writeSafely(const QString &path, const QByteArray &bytes, bool replace,
             throw SafeWriteError{SafeWriteError::System, systemError, {}, {}, true};
         return;
     }
+    bool replacing = false;
 #ifndef Q_OS_WIN
     struct stat old
     {};
-    const bool replacing =
+    replacing =
         kind == FileKind::Regular && ::stat(QFile::encodeName(target).constData(), &old) == 0;
 #endif
 
     QFile file;
-    if (!createFileBeside(target, file, systemError))
+    // A file that replaces another may hold what the old one kept private:
+    // nobody else may read it before it has the old file's mode.
+    if (!createFileBeside(target, file, systemError, replacing))
         fail(SafeWriteError::System, systemError);
     auto removeTemporary = qScopeGuard([&] {
         file.close();
