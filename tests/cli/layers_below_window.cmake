@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Fails when a file of platform/, cipher/, files/ or cli/ includes a header of
+# Fails when a file of platform/, pictures/, cipher/, files/ or cli/ includes a header of
 # window/, by its bare name or by a path into window/.
 file(GLOB window_headers RELATIVE ${ROOT}/window ${ROOT}/window/*.h)
 list(TRANSFORM window_headers REPLACE "\\." "\\\\.")
@@ -7,7 +7,7 @@ list(JOIN window_headers "|" names)
 set(pattern "#[ \t]*include[ \t]*[<\"]([^\">]*/)?(window/[^\">]+|${names})[\">]")
 
 set(offenders "")
-foreach(layer platform cipher files cli)
+foreach(layer platform pictures cipher files cli)
     file(GLOB_RECURSE sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
     foreach(source IN LISTS sources)
         file(STRINGS ${source} includes REGEX "${pattern}")
