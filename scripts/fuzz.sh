@@ -33,7 +33,7 @@ if [[ "${1:-}" == "--coverage" ]]; then
         "$dir"/tests/fuzz/veltrin_fuzz_picture -runs=0 "$corpus" "$dir"/fuzz-seeds
     llvm-profdata merge -sparse "$dir"/fuzz-*.profraw -o "$dir"/fuzz.profdata
     llvm-cov report "$dir"/tests/fuzz/veltrin_fuzz_picture -instr-profile="$dir"/fuzz.profdata \
-        platform/*.cpp cipher/*.cpp
+        pictures/*.cpp platform/*.cpp cipher/*.cpp
     exit 0
 fi
 

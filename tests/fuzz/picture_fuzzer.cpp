@@ -7,10 +7,10 @@
 #include "cipher_members.h"
 #include "code_page.h"
 #include "decryptor.h"
+#include "formats.h"
 #include "fuzz_suffixes.h"
 #include "picture_io.h"
 #include "picture_kind.h"
-#include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
 #include "protected_picture.h"
@@ -34,7 +34,7 @@ using namespace veltrin;
 // another form, so their raw bytes are no measure.
 void expectDefinedPixels(const QByteArray &bytes, const OpenedPicture &opened)
 {
-    const auto png = layout::measurePng(bytes);
+    const auto png = pictures::measurePng(bytes);
     if (opened.format == "tga" || (png && png->rgb16Transparent))
         return;
     if (testing::definedPixels(bytes, opened.format) == false) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bmp_reference.h"
+#include "formats.h"
 #include "picture_file_helpers.h"
 #include "picture_io.h"
-#include "picture_layout.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
 #include "png_reference.h"
@@ -477,11 +477,11 @@ TEST(PictureLayout, TiffCompressionOfTheFirstImageInEitherByteOrder)
     };
     for (const bool big : {false, true}) {
         for (const std::uint16_t compression : {1, 5, 7, 34712}) {
-            EXPECT_EQ(layout::tiffCompression(tiff(big, compression)), compression) << big;
-            EXPECT_FALSE(layout::tiffCompression(tiff(big, compression).chopped(5)).has_value());
+            EXPECT_EQ(pictures::tiffCompression(tiff(big, compression)), compression) << big;
+            EXPECT_FALSE(pictures::tiffCompression(tiff(big, compression).chopped(5)).has_value());
         }
     }
-    EXPECT_FALSE(layout::tiffCompression(QByteArrayLiteral("II*\0\xff\xff\xff\xff")).has_value());
+    EXPECT_FALSE(pictures::tiffCompression(QByteArrayLiteral("II*\0\xff\xff\xff\xff")).has_value());
 }
 
 TEST(PictureLayout, APngChunkCutAnywhereIsNotInside)
@@ -490,10 +490,10 @@ TEST(PictureLayout, APngChunkCutAnywhereIsNotInside)
     const QByteArray head = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000040000000208"
                                                 "02000000f0caea34");
     const QByteArray text = QByteArray::fromHex("61000000695458740000");
-    ASSERT_TRUE(layout::measurePng(head).has_value());
-    EXPECT_TRUE(layout::measurePng(head)->chunksInside);
+    ASSERT_TRUE(pictures::measurePng(head).has_value());
+    EXPECT_TRUE(pictures::measurePng(head)->chunksInside);
     for (const int kept : {1, 4, 8, 10}) {
-        const auto png = layout::measurePng(head + text.left(kept));
+        const auto png = pictures::measurePng(head + text.left(kept));
         ASSERT_TRUE(png.has_value()) << kept;
         EXPECT_FALSE(png->chunksInside) << kept;
     }

@@ -75,7 +75,8 @@ public:
 };
 
 // Qt's image readers, colours as stored. Files that break their format's rules
-// are refused rather than shown half-read.
+// are refused rather than shown half-read; each format's rules are in its own
+// file beside this one (bmp.cpp, png.cpp, ...).
 class QtPictureLoader final : public PictureLoader
 {
 public:
