@@ -493,7 +493,8 @@ std::array<double, 3> overlaps(int pixel, int index, const Axis &axis)
 Read equalisedBytes(const Picture &image, const Placement &placement, int count)
 {
     const Sampler sampler(image, placement);
-    const auto [darkLevel, lightLevel] = sampler.levels();
+    const std::pair<int, int> levels = sampler.levels();
+    const int darkLevel = levels.first, lightLevel = levels.second;
     const int threshold = (darkLevel + lightLevel) / 2;
     const int grid = placement.grid;
     const auto at = [grid](int column, int row) {
