@@ -46,15 +46,25 @@ std::uint8_t evaluateLowFirst(std::span<const std::uint8_t> poly, std::uint8_t x
     return y;
 }
 
+// Syndrome j is the sum of byte i times alpha^(j (n - 1 - i)). Each byte's
+// terms are taken in the log domain, its power growing by a fixed step from
+// one syndrome to the next: no chain of multiplications from byte to byte,
+// which made this most of what reading a large picture cost.
 std::vector<std::uint8_t> syndromes(std::span<const std::uint8_t> codeword, int parity)
 {
     std::vector<std::uint8_t> s(static_cast<std::size_t>(parity));
-    for (int j = 0; j < parity; ++j) {
-        std::uint8_t y = 0;
-        const std::uint8_t x = tables.exp[j];
-        for (std::uint8_t c : codeword)
-            y = static_cast<std::uint8_t>(mul(y, x) ^ c);
-        s[std::size_t(j)] = y;
+    const int n = static_cast<int>(codeword.size());
+    for (int i = 0; i < n; ++i) {
+        if (!codeword[std::size_t(i)])
+            continue;
+        const int step = (n - 1 - i) % 255;
+        int at = tables.log[codeword[std::size_t(i)]];
+        for (int j = 0; j < parity; ++j) {
+            s[std::size_t(j)] ^= tables.exp[std::size_t(at)];
+            at += step;
+            if (at >= 255)
+                at -= 255;
+        }
     }
     return s;
 }

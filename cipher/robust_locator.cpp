@@ -182,8 +182,15 @@ std::vector<Box> boxes(const Picture &image)
         if (components.size() > 3)
             components.resize(3);
 
+        // Each component from three cells inside its busy box, then, should
+        // none of those hold a grid, from six: a dark bubble round the picture
+        // on a light screen is busy too, and three cells inside it the profile
+        // may start beyond the frame, in the quiet zone, and take the bubble
+        // for the frame.
         std::vector<Box> found;
-        for (const Component &k : components) {
+        for (std::size_t n = 0; n < 2 * components.size(); ++n) {
+            const Component &k = components[n % components.size()];
+            const int depth = n < components.size() ? 3 : 6;
 
             const int x0 = k.left * cell, x1 = std::min(width, (k.right + 1) * cell);
             const int y0 = k.top * cell, y1 = std::min(height, (k.bottom + 1) * cell);
@@ -231,13 +238,19 @@ std::vector<Box> boxes(const Picture &image)
             // From three cells inside the busy box, whose edge is the frame's
             // give or take a cell: the fewer rows of data a profile crosses,
             // the less chance that a dark one beside a light one looks like it.
-            const int inside = std::min(3 * cell, std::min(w, h) / 4);
+            const int inside = std::min(depth * cell, std::min(w, h) / 4);
             box.top = edge(true, y0 + inside, std::max(0, y0 - margin));
             box.bottom = edge(true, y1 - 1 - inside, std::min(height - 1, y1 + margin));
             box.left = edge(false, x0 + inside, std::max(0, x0 - margin));
             box.right = edge(false, x1 - 1 - inside, std::min(width - 1, x1 + margin));
             const double bw = box.right - box.left, bh = box.bottom - box.top;
-            if (ok && bw > 0 && bh > 0 && std::abs(bw - bh) <= 0.03 * std::max(bw, bh) + 3)
+            const auto same = [&box](const Box &b) {
+                return std::abs(b.left - box.left) + std::abs(b.top - box.top) +
+                           std::abs(b.right - box.right) + std::abs(b.bottom - box.bottom) <
+                       1;
+            };
+            if (ok && bw > 0 && bh > 0 && std::abs(bw - bh) <= 0.03 * std::max(bw, bh) + 3 &&
+                std::none_of(found.begin(), found.end(), same))
                 found.push_back(box);
         }
         return found;

@@ -21,7 +21,7 @@ struct Box
 // grey-free pixels as long as the smallest robust picture a screenshot holds.
 bool worthALook(const Picture &image);
 
-// The likeliest boxes first, at most three.
+// The likeliest boxes first, at most three, then the same from deeper inside.
 std::vector<Box> boxes(const Picture &image);
 
 } // namespace veltrin::robustPicture::locator

@@ -456,6 +456,108 @@ Read readBytes(const Picture &image, const Placement &placement, int count)
     return read;
 }
 
+// Whether a module of the frame or the timing is dark; -1 for the data.
+int knownModule(int column, int row, int grid, int version)
+{
+    const int timing = timingOf(version), last = grid - 1;
+    if (row == last || column == last || (version != 1 && (row == 0 || column == 0)))
+        return 1;
+    if (row == timing)
+        return column % 2 == 0;
+    if (column == timing)
+        return row % 2 == 0;
+    return -1;
+}
+
+// How much of pixel `pixel` each of modules index - 1, index and index + 1
+// covers along one axis.
+std::array<double, 3> overlaps(int pixel, int index, const Axis &axis)
+{
+    std::array<double, 3> share{};
+    for (int k = -1; k <= 1; ++k) {
+        const double from = axis.offset + (index + k) * axis.step;
+        const double to = from + axis.step;
+        share[std::size_t(k + 1)] =
+            std::max(0.0, std::min<double>(pixel + 1, to) - std::max<double>(pixel, from));
+    }
+    return share;
+}
+
+// The stream read again with the neighbours' part of each sample taken out.
+// A module of little more than a pixel that a box filter scaled shares the
+// pixel under its centre with up to eight neighbours at full contrast, and a
+// light one among dark ones samples near the threshold; JPEG's noise then
+// turns it. Each module is read from that one pixel, less what its
+// neighbours, as read the first time, put into it, as their share of its
+// area; twice, the second time with the first's better guesses.
+Read equalisedBytes(const Picture &image, const Placement &placement, int count)
+{
+    const Sampler sampler(image, placement);
+    const std::pair<int, int> levels = sampler.levels();
+    const int darkLevel = levels.first, lightLevel = levels.second;
+    const int threshold = (darkLevel + lightLevel) / 2;
+    const int grid = placement.grid;
+    const auto at = [grid](int column, int row) {
+        return std::size_t(row) * std::size_t(grid) + std::size_t(column);
+    };
+    std::vector<std::uint8_t> darkModules(std::size_t(grid) * std::size_t(grid));
+    std::vector<int> values(darkModules.size());
+    for (int row = 0; row < grid; ++row)
+        for (int column = 0; column < grid; ++column) {
+            const int known = knownModule(column, row, grid, placement.version);
+            values[at(column, row)] = known >= 0 ? 0 : sampler.module(column, row) - threshold;
+            darkModules[at(column, row)] =
+                known >= 0 ? std::uint8_t(known) : values[at(column, row)] < 0;
+        }
+    const auto pixelOf = [](int index, const Axis &axis, int limit) {
+        return std::clamp(int(std::floor(axis.offset + (index + 0.5) * axis.step)), 0, limit - 1);
+    };
+    // A neighbour outside the grid is the quiet zone, or for version 1 what
+    // lies beyond the picture, taken as light.
+    const auto level = [&](const std::vector<std::uint8_t> &dark, int column, int row) {
+        if (column < 0 || row < 0 || column >= grid || row >= grid)
+            return double(lightLevel);
+        return double(dark[at(column, row)] ? darkLevel : lightLevel);
+    };
+    const int inner = innerOf(grid, placement.version);
+    const int origin = timingOf(placement.version) + 1;
+    const int modules = std::min(count * 8, inner * inner);
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<std::uint8_t> next = darkModules;
+        for (int i = 0; i < modules; ++i) {
+            const int column = origin + i % inner, row = origin + i / inner;
+            const int px = pixelOf(column, placement.x, image.width);
+            const int py = pixelOf(row, placement.y, image.height);
+            const std::array<double, 3> wx = overlaps(px, column, placement.x);
+            const std::array<double, 3> wy = overlaps(py, row, placement.y);
+            double others = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx || dy)
+                        others += wx[std::size_t(dx + 1)] * wy[std::size_t(dy + 1)] *
+                                  level(darkModules, column + dx, row + dy);
+            const double own = wx[1] * wy[1];
+            const double estimate = own > 0.2 ? (luma(image, px, py) - others) / own : threshold;
+            values[at(column, row)] = int(std::lround((estimate - threshold) * own));
+            next[at(column, row)] = estimate < threshold;
+        }
+        darkModules = std::move(next);
+    }
+    Read read{std::vector<std::uint8_t>(std::size_t(count), 0),
+              std::vector<int>(std::size_t(count), 255), std::max(1, (lightLevel - darkLevel) / 6)};
+    Whitening mask;
+    for (int i = 0; i < count * 8; ++i) {
+        const int column = origin + i % inner, row = origin + i / inner;
+        if (row >= grid - 1)
+            break;
+        if (bool(darkModules[at(column, row)]) != mask.next())
+            read.bytes[std::size_t(i / 8)] |= static_cast<std::uint8_t>(1 << (7 - i % 8));
+        int &margin = read.margins[std::size_t(i / 8)];
+        margin = std::min(margin, std::abs(values[at(column, row)]));
+    }
+    return read;
+}
+
 // Corrects a codeword, then, when it has more wrong bytes than its parity
 // mends, again with its doubtful bytes named as erasures, which cost half as
 // much: the least certain first, a growing share of the parity.
@@ -608,10 +710,11 @@ bool darkEdge(const Picture &image, bool bottom)
 
 // The payload as read and corrected; none when a block is beyond repair.
 std::optional<std::vector<std::uint8_t>> payloadAt(const Picture &image, const Grid &grid,
-                                                   const Placement &placement)
+                                                   const Placement &placement, bool equalised)
 {
     const int total = bytesFor(grid.payload, grid.parity);
-    const Read read = readBytes(image, placement, total);
+    const Read read =
+        equalised ? equalisedBytes(image, placement, total) : readBytes(image, placement, total);
     const Layout layout = layoutOf(grid.payload, grid.parity);
     std::vector<std::vector<std::uint8_t>> blocks;
     std::vector<std::vector<int>> margins;
@@ -857,10 +960,14 @@ Decoded decode(const Picture &image, const Grid &grid)
             {grid.modules, 2, refined(image, located, true), refined(image, located, false)});
         placements.push_back(located);
     }
+    // Modules of less than two pixels may have been blurred into each other:
+    // those pictures get a second reading with the blur taken out.
     std::optional<std::vector<std::uint8_t>> corrected;
-    for (const Placement &placement : placements)
-        if ((corrected = payloadAt(image, grid, placement)))
-            break;
+    for (const bool equalised : {false, true})
+        for (const Placement &placement : placements)
+            if (!corrected && (!equalised || std::min(placement.x.step, placement.y.step) < 2) &&
+                (corrected = payloadAt(image, grid, placement, equalised)))
+                break;
     if (!corrected)
         return {{}, {}, Failure::Damaged};
     std::vector<std::uint8_t> payload = *std::move(corrected);

@@ -429,6 +429,9 @@ void screenshots(const std::u16string &text, int perLength)
     };
     std::mt19937 random(2026);
     std::vector<double> times;
+    double slowest = 0;
+    QString slowestCase;
+    const QString keep = qEnvironmentVariable("VELTRIN_KEEP_FAILURES");
     std::printf("%-8s | %-16s | %-16s | %-16s\n", "chars", ">= 1.5 px/module", "1.2 - 1.5",
                 "< 1.2");
     for (std::size_t length : {500, 3000, 6000, 12000}) {
@@ -444,8 +447,25 @@ void screenshots(const std::u16string &text, int perLength)
             const double pixels = placed.width() / encoded.image.width *
                                   (sent.grid->right - sent.grid->left) / sent.grid->modules;
             const auto begin = std::chrono::steady_clock::now();
-            const bool exact = robustPicture::decode(received).text == piece;
+            const robustPicture::Decoded decoded = robustPicture::decode(received);
+            const bool exact = decoded.text == piece;
             times.push_back(milliseconds(std::chrono::steady_clock::now() - begin));
+            if (times.back() > slowest) {
+                slowest = times.back();
+                slowestCase = QStringLiteral("%1-%2").arg(length).arg(t);
+                if (!keep.isEmpty())
+                    imageOf(received).save(keep + QStringLiteral("/slowest.png"));
+            }
+            // What failed, to look at: VELTRIN_KEEP_FAILURES=DIR keeps each
+            // screenshot as received, named by length, case, pixels a module
+            // and outcome, and the slowest read as slowest.png.
+            if (!exact && !keep.isEmpty())
+                imageOf(received).save(QStringLiteral("%1/%2-%3-%4-%5.png")
+                                           .arg(keep)
+                                           .arg(length)
+                                           .arg(t)
+                                           .arg(pixels, 0, 'f', 2)
+                                           .arg(QLatin1String(outcome(decoded, piece))));
             Band &band = *std::find_if(std::begin(bands), std::end(bands),
                                        [&](const Band &b) { return pixels >= b.from; });
             ++band.sent;
@@ -458,8 +478,8 @@ void screenshots(const std::u16string &text, int perLength)
         std::printf("\n");
     }
     std::sort(times.begin(), times.end());
-    std::printf("reading a screenshot: median %.1f ms, slowest %.1f ms\n", times[times.size() / 2],
-                times.back());
+    std::printf("reading a screenshot: median %.1f ms, slowest %.1f ms (%s)\n",
+                times[times.size() / 2], times.back(), slowestCase.toUtf8().constData());
 
     // What every other picture pays for the locator.
     std::mt19937 noise(9);

@@ -3,6 +3,7 @@
 #include "formats.h"
 #include "picture_file_helpers.h"
 #include "picture_io.h"
+#include "picture_kind.h"
 #include "picture_samples.h"
 #include "picture_surface.h"
 #include "png_reference.h"
@@ -251,6 +252,26 @@ INSTANTIATE_TEST_SUITE_P(PngSuiteCorrupt, BadPicture,
                          ::testing::ValuesIn(listing(QStringLiteral("pngsuite"),
                                                      QStringLiteral("x*.png"))),
                          byFileName);
+
+// No picture of another kind passes for a robust one, as it is or blown up
+// to a robust picture's size: the suites' stripes, checkers and gradients
+// are the black-and-white patterns the locator looks for.
+TEST(Suites, NoPictureIsTakenForARobustOne)
+{
+    QtPictureLoader loader;
+    int read = 0;
+    for (const QString &folder : {QStringLiteral("bmpsuite/g"), QStringLiteral("bmpsuite/q"),
+                                  QStringLiteral("bmpsuite/b"), QStringLiteral("pngsuite")})
+        for (const QString &path : listing(folder, QStringLiteral("*.*")))
+            if (const auto image = loadImage(loader, path); image && !image->isNull() && ++read) {
+                const int times = std::max(1, 1280 / std::max(image->width(), image->height()));
+                const QImage shown = opaque(*image);
+                for (const QImage &picture : {shown, shown.scaled(shown.size() * times)})
+                    EXPECT_NE(recognise(toPicture(picture)).kind, PictureKind::Robust)
+                        << path.toStdString() << " at " << picture.width();
+            }
+    EXPECT_GE(read, corpora().isEmpty() ? 0 : 200);
+}
 
 // --- PngSuite ---
 

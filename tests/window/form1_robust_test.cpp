@@ -3,9 +3,12 @@
 
 #include "picture_kind.h"
 #include "qt_adapters.h"
+#include "screenshot.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QImageWriter>
+#include <QMimeData>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -88,6 +91,43 @@ TEST_F(Form1Robust, PlainAndSealedTextsComeBackFromAJpegOfTheSavedPicture)
             EXPECT_TRUE(openAndDecrypt(jpeg, {}).isEmpty());
             EXPECT_TRUE(lastMessage().contains(u"要有密码才能解开"_s));
         }
+    }
+}
+
+TEST_F(Form1Robust, AScreenshotOfTheChatIsReadWhetherOpenedDroppedOrPasted)
+{
+    const QString text = u"截图里的图片，也能解出文字"_s;
+    encryptRobust(text, {}, false);
+    // A dark bubble on a light screen, close enough to the picture to pass for its frame.
+    const QImage screenshot = screenshotOf(
+        drawn(), {0.4777, QColor(240, 240, 240), QColor(40, 40, 40), 6, -1, 0, 3338463091u});
+    const QString file = path(u"screenshot.png"_s);
+    ASSERT_TRUE(screenshot.save(file));
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(file)});
+    for (const int way : {0, 1, 2}) { // opened, dropped, pasted
+        messages.shown.clear();
+        clickTab(1);
+        QWidget *picture = control(u"Picture4"_s);
+        control<PictureBox>(u"Picture4"_s)->surface().setPicture(std::nullopt);
+        if (way == 0) {
+            dialogs.confirm(file);
+            click(u"Command4"_s);
+        } else if (way == 1) {
+            QDragEnterEvent enter(picture->rect().center(), Qt::CopyAction, &dragged,
+                                  Qt::LeftButton, {});
+            QApplication::sendEvent(picture, &enter);
+            QDropEvent dropped(enter.position(), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+            QApplication::sendEvent(picture, &dropped);
+            QCoreApplication::processEvents(); // the load waits for the drop's end
+        } else {
+            QApplication::clipboard()->setImage(screenshot);
+            QTest::keyClick(control(u"Command6"_s), Qt::Key_V, Qt::ControlModifier);
+        }
+        text2()->setText({});
+        click(u"Command6"_s);
+        EXPECT_EQ(text2()->Text(), text) << way;
+        EXPECT_TRUE(messages.shown.empty()) << way << lastMessage().toStdString();
     }
 }
 
