@@ -10,11 +10,18 @@
 // Whole-number arithmetic in which every overflow is run-time error 6.
 namespace veltrin::checked {
 
+// Out of line, so that the arithmetic stays small enough to inline into the
+// per-pixel loops, where WebAssembly's compilers otherwise keep a call.
+[[noreturn, gnu::noinline, gnu::cold]] inline void overflowed()
+{
+    throw RuntimeError::overflow();
+}
+
 inline std::int32_t add(std::int32_t a, std::int32_t b)
 {
     std::int32_t r;
     if (__builtin_add_overflow(a, b, &r))
-        throw RuntimeError::overflow();
+        overflowed();
     return r;
 }
 
@@ -22,7 +29,7 @@ inline std::int32_t sub(std::int32_t a, std::int32_t b)
 {
     std::int32_t r;
     if (__builtin_sub_overflow(a, b, &r))
-        throw RuntimeError::overflow();
+        overflowed();
     return r;
 }
 
@@ -30,7 +37,7 @@ inline std::int32_t mul(std::int32_t a, std::int32_t b)
 {
     std::int32_t r;
     if (__builtin_mul_overflow(a, b, &r))
-        throw RuntimeError::overflow();
+        overflowed();
     return r;
 }
 
@@ -39,7 +46,7 @@ inline std::int32_t narrow(double whole)
 {
     // NaN fails both comparisons and lands here too.
     if (!(whole >= -2147483648.0 && whole <= 2147483647.0))
-        throw RuntimeError::overflow();
+        overflowed();
     return static_cast<std::int32_t>(whole);
 }
 } // namespace detail

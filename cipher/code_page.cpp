@@ -30,6 +30,14 @@ class Cp936 final : public CodePage
 {
 public:
     std::int16_t code(char16_t ch) const override { return cp936::codes[ch]; }
+    // A text of 12000 units, without a virtual call per unit.
+    std::vector<std::int16_t> codes(std::u16string_view text) const override
+    {
+        std::vector<std::int16_t> result(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i)
+            result[i] = cp936::codes[text[i]];
+        return result;
+    }
 
 protected:
     char16_t decode(std::uint16_t bytes, bool singleByte) const override

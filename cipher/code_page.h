@@ -19,7 +19,7 @@ public:
     virtual std::int16_t code(char16_t ch) const = 0;
 
     // The codes of a whole text, one per UTF-16 unit.
-    std::vector<std::int16_t> codes(std::u16string_view text) const;
+    virtual std::vector<std::int16_t> codes(std::u16string_view text) const;
 
     // The character of a code: 0..255 single-byte, any other value of
     // -32768..65535 a 16-bit double-byte code (c and c + 65536 are the same).

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace veltrin {
 
@@ -117,14 +118,14 @@ void MemorySurface::Refresh()
     changed();
 }
 
-void MemorySurface::setPicture(const Picture &picture)
+void MemorySurface::setPicture(Picture picture)
 {
     if (picture.isNull()) {
         Cls();
         return;
     }
     ++revision_;
-    image_ = picture;
+    image_ = std::move(picture);
     outerWidth_ = image_.width + 2 * border;
     outerHeight_ = image_.height + 2 * border;
     changed();

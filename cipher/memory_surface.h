@@ -28,7 +28,7 @@ public:
     void Refresh() override;
 
     // Shows a picture at (0, 0) and takes its size; a null one clears the surface.
-    void setPicture(const Picture &picture);
+    void setPicture(Picture picture);
     // The drawing area's pixels, without a copy.
     const Picture &pixels() const { return image_; }
     // Changes with every change of the pixels or the size, so a view can

@@ -152,12 +152,17 @@ if [[ $mode != core ]]; then
     # The page's module is linked for a browser's worker, not for node. Its
     # exceptions are WebAssembly's own: emcc's JavaScript ones send every call
     # that may throw through a JavaScript trampoline, a drawing call per pixel.
+    # Optimised as one program: the page has one kind of surface and one code
+    # page, so their per-pixel virtual calls become direct ones and are
+    # inlined, which the engines' own compilers do not do across an indirect
+    # call. Float to integer conversions need no range check before them.
+    page_flags="-fwasm-exceptions -mnontrapping-fptoint -flto -fwhole-program-vtables -fvisibility=hidden"
     dir=build/web
     PKG_CONFIG_LIBDIR=$sodium/lib/pkgconfig:$zstd/lib/pkgconfig nice -n 10 emcmake cmake -S . -B "$dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DVELTRIN_CORE_ONLY=ON -DVELTRIN_TESTS=OFF \
         -DVELTRIN_WEB_PAGE=ON -DVELTRIN_WERROR=ON "-DCMAKE_FIND_ROOT_PATH=$sodium;$zstd" \
         "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
-        -DCMAKE_CXX_FLAGS=-fwasm-exceptions >/dev/null
+        "-DCMAKE_CXX_FLAGS=$page_flags" >/dev/null
     nice -n 10 cmake --build "$dir" --parallel 2
     /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html" "$dir/site" \
         resources/icons/web

@@ -103,6 +103,7 @@ public:
     Window()
         : members_(membersAfterFormLoad()),
           picture1_(startSize::picture1Width, startSize::picture1Height),
+          picture4_(startSize::picture4Width, startSize::picture4Height),
           picture5_(startSize::picture5Width, startSize::picture5Height)
     {}
 
@@ -172,7 +173,7 @@ public:
     val decrypt(int width, int height, const val &rgb, const std::u16string &password,
                 const std::u16string &lossy)
     {
-        const Picture picture = pictureOf(width, height, rgb);
+        Picture picture = pictureOf(width, height, rgb);
         const Situation situation{true, password.empty(), lossy};
         if (picture.isNull())
             return failed(invalidPictureText());
@@ -185,13 +186,13 @@ public:
         // the classic decryptor's advice would send the reader the wrong way.
         if (kind.robustFailure != robustPicture::Failure::NotRobust)
             return failed(robustFailureText(kind.robustFailure));
-        MemorySurface picture4(startSize::picture4Width, startSize::picture4Height);
-        picture4.setPicture(picture);
+        // Moved, not copied: the pixels crossed into the module once already.
+        picture4_.setPicture(std::move(picture));
         val result = val::object();
         bool nothing = false;
         try {
             Decryptor(members_, codePage936())
-                .run({password, picture4,
+                .run({password, picture4_,
                       [&](const std::u16string &text) {
                           result.set("text", unitsOf(text));
                           nothing = text.empty();
@@ -277,6 +278,7 @@ private:
     std::u16string text_;
     CipherMembers members_;
     MemorySurface picture1_;
+    MemorySurface picture4_;
     MemorySurface picture5_;
 };
 

@@ -185,6 +185,7 @@
       if (ascii(bytes, 0, 4) === "RIFF" && ascii(bytes, 8, 12) === "WEBP") return webpSize(bytes, u16, u24, u32, fits);
       if (ascii(bytes, 4, 8) === "ftyp") return avifSize(bytes, u32, fits);
       if (u16(0, true) === 0 && (u16(2, true) === 1 || u16(2, true) === 2)) return iconSize(bytes, view, u32, fits);
+      if (tiffOrder(bytes) !== null) return tiffSize(bytes, u16, u32, tiffOrder(bytes));
     } catch (error) {
       if (!(error instanceof RangeError)) throw error; // read past the end: a header cut short
     }
@@ -297,6 +298,30 @@
     }
     return largest(sizes);
   }
+  // TIFF's byte order, little-endian true, or null for another format.
+  const tiffOrder = (bytes) => {
+    const head = ascii(bytes, 0, 4);
+    return head === "II*\0" ? true : head === "MM\0*" ? false : null;
+  };
+  // Every image's size along the chain of IFDs; a chain that loops or runs on
+  // is cut at 64, more pages than a picture of this page ever has.
+  function tiffSize(bytes, u16, u32, little) {
+    const sizes = [];
+    for (let at = u32(4, little), ifds = 0; at !== 0 && ifds < 64; ++ifds) {
+      let width = null, height = null;
+      const entries = u16(at, little);
+      for (let i = 0, entry = at + 2; i < entries; ++i, entry += 12) {
+        const tag = u16(entry, little), type = u16(entry + 2, little);
+        const value = type === 3 ? u16(entry + 8, little) : type === 4 ? u32(entry + 8, little) : null;
+        if (tag === 256) width = value;
+        if (tag === 257) height = value;
+      }
+      if (width === null || height === null) return null;
+      sizes.push([width, height]);
+      at = u32(at + 2 + 12 * entries, little);
+    }
+    return largest(sizes);
+  }
   const tooLarge = (w, h) => w * h * 4 > largestFile;
 
   function refused(subject, reason) {
@@ -371,7 +396,9 @@
     try {
       picture = await decode(new Blob(withoutColourChunks(bytes)));
     } catch {
-      show(refused(subject, "无法读取"));
+      // Safari decodes TIFF; Chromium and Firefox do not.
+      show(tiffOrder(bytes) === null ? refused(subject, "无法读取") :
+        `无法打开图片${subject}：这个浏览器读不出 TIFF 格式的图片。请把它另存为 PNG 或 BMP 格式后再打开，或者用 Safari 打开。`);
       return;
     }
     if (tooLarge(picture.width, picture.height)) {

@@ -100,6 +100,7 @@ def cases(dir, cli):
     past = write("refuse-past.bmp", data)
     with Image.open(classic) as image:
         image.save(dir / "refuse.jpg", quality=90)
+        image.save(dir / "refuse.tif")  # none of these engines decodes TIFF, as Safari does
     derives = 8.0
     for picture, password, words, seconds in (
             (classic, "wrong1", "没有解出文字", 2.0),
@@ -108,6 +109,7 @@ def cases(dir, cli):
             (changed, STRONG, "被改动过", derives),
             (past, "right1", "运行时错误 '9'", 2.0),
             (dir / "refuse.jpg", "right1", "JPEG 格式", 2.0),
+            (dir / "refuse.tif", "right1", "读不出 TIFF 格式的图片", 2.0),
             (write("refuse-garbage.png", b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4), "", "不是 Veltrin 能读取的图片", 2.0),
             (write("refuse-huge.png", b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + (40000).to_bytes(4, "big") * 2 +
                    b"\x08\x02\0\0\0" + bytes(4)), "", "图片太大", 2.0)):
@@ -133,6 +135,10 @@ def cases(dir, cli):
              "20000 x 20000"),
             ("ico", bytes(2) + le(1) * 2 + bytes(4) + le(1) + le(32) + le(len(ihdr), 4) + le(22, 4) + ihdr,
              "20000 x 20000"),
+            ("tif", b"II*\0" + le(8, 4) + le(2) + le(256) + le(4) + le(1, 4) + le(20000, 4) + le(257) + le(4)
+             + le(1, 4) + le(20000, 4) + bytes(4), "20000 x 20000"),
+            ("be.tif", b"MM\0*" + be(8, 4) + be(2) + be(256) + be(3) + be(1, 4) + be(20000) + bytes(2) + be(257)
+             + be(3) + be(1, 4) + be(20000) + bytes(6), "20000 x 20000"),
             ("cut.jpg", b"\xff\xd8\xff\xe0\0\x10ab", "读不出图片的大小"),
             ("unknown.webp", riff(chunk(b"ABCD", bytes(8))), "读不出图片的大小")):
         listed.append(case(f"claims.{name}", "", None, words, open=write(f"claims.{name}", data)))

@@ -155,9 +155,14 @@ class Engines(unittest.TestCase):
             driver.quit()
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    # The request lines would bury the tests' own report.
+    def log_message(self, *_):
+        pass
+
+
 def serve(directory):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=str(directory))
-    handler.log_message = lambda *_: None
+    handler = functools.partial(QuietHandler, directory=str(directory))
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
