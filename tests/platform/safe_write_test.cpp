@@ -106,20 +106,6 @@ TEST_F(SafeWrite, TheTemporaryNameDoesNotGrowWithTheTarget)
     EXPECT_LT(nameBeside(path).size() - QFileInfo(path).absolutePath().size(), 20);
 }
 
-TEST_F(SafeWrite, AReplacingTemporaryIsPrivateWhateverTheUmask)
-{
-    const mode_t before = ::umask(0);
-    QFile file;
-    int systemError = 0;
-    const bool made = createFileBeside(at(QStringLiteral("a.bmp")), file, systemError, true);
-    ::umask(before);
-    ASSERT_TRUE(made) << systemError;
-    struct stat status
-    {};
-    ASSERT_EQ(::fstat(file.handle(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
-}
-
 TEST(LongPathForm, NoPathIsTooLongForTheSystemCalls)
 {
     const struct
@@ -270,6 +256,20 @@ TEST_F(SafeWrite, AFailedMoveLeavesTheOldFileOrTheNewOneAtThePath)
 }
 
 #ifndef _WIN32
+
+TEST_F(SafeWrite, AReplacingTemporaryIsPrivateWhateverTheUmask)
+{
+    const mode_t before = ::umask(0);
+    QFile file;
+    int systemError = 0;
+    const bool made = createFileBeside(at(QStringLiteral("a.bmp")), file, systemError, true);
+    ::umask(before);
+    ASSERT_TRUE(made) << systemError;
+    struct stat status
+    {};
+    ASSERT_EQ(::fstat(file.handle(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
 
 TEST_F(SafeWrite, WritesThroughLinksToTheirTargets)
 {
