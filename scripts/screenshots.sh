@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Remakes the README's pictures of the program, from a fresh build:
-#   docs/images/window.png  the window on Xvfb, a Chinese text typed with a
-#                           password and its picture made
+#   docs/images/window.png  the window on Xvfb, a Chinese text typed and its
+#                           robust (经得起转发) picture made
 #   docs/images/phone.png   the browser page at a phone's size (390 x 844) in
 #                           headless Chromium, a robust picture just made
 #   scripts/screenshots.sh
@@ -34,12 +34,16 @@ trap 'kill "$pid" 2>/dev/null || true' EXIT
 window=$(xdotool search --sync --onlyvisible --name '^Veltrin$' | head -n1)
 sleep 1
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+# Characters beyond the keyboard's map are typed through a key xdotool
+# remaps for each: slowly, or the window reads some with the old map.
+type() { xdotool type --delay 150 "$1"; sleep 0.3; }
 click 150 200 # 需要加密的内容
-xdotool type --delay 40 '今晚七点在老地方见，带上那本书。'
+type '小林：'
 xdotool key Return
-xdotool type --delay 40 '别告诉别人。'
-click 276 317 # 加密密码
-xdotool type --delay 40 'Qing2025'
+type '周六上午十点，在图书馆二楼的老位置见。记得带上那本书。'
+xdotool key Return
+type '阿文'
+click 24 147 # 经得起转发
 click 116 328 # 加密
 sleep 1
 import -window "$window" "$shot"
@@ -82,9 +86,9 @@ try:
         if time.monotonic() > deadline:
             sys.exit("The page made no picture")
         time.sleep(0.1)
-    # The picture and its buttons in view, with the boxes above them.
-    driver.execute_script("const r = document.getElementById('save-png').getBoundingClientRect();"
-                          "window.scrollBy(0, r.bottom + 80 - window.innerHeight)")
+    # From the password down: the boxes, the picture and its buttons.
+    driver.execute_script("window.scrollBy(0, document.getElementById('form3')"
+                          ".getBoundingClientRect().top - 12)")
     time.sleep(0.3)
     data = driver.execute_cdp_cmd("Page.captureScreenshot", {"format": "png"})["data"]
     Path(shot).write_bytes(base64.b64decode(data))
