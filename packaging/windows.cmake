@@ -45,7 +45,9 @@ install(CODE [[
 ]])
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-install(FILES README.txt DESTINATION .)
+# The Chinese user guide, and the notices of everything the zip bundles.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/zh-CN/guide.md DESTINATION . RENAME README.txt)
+install(FILES NOTICES.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 unset(CPACK_PACKAGING_INSTALL_PREFIX) # the zip's folder is the prefix

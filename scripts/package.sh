@@ -58,6 +58,11 @@ for library in libsodium23 libzxcvbn0; do
 done
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/veltrin/copyright | grep -q 'CC-BY-SA-3.0' ||
     { echo "The package's copyright file lacks the word lists' notice" >&2; exit 1; }
+# The user guides, in Chinese and in English.
+for guide in guide.zh-CN.md.gz guide.md.gz; do
+    [[ -s "$unpacked/usr/share/doc/veltrin/$guide" ]] ||
+        { echo "The package lacks the user guide $guide" >&2; exit 1; }
+done
 # The page it carries, as veltrin-cli web writes it.
 cli web "$unpacked/page.html"
 cmp -s "$unpacked/page.html" build/web/veltrin.html ||

@@ -7,6 +7,7 @@ set -euo pipefail
 #   scripts/setup.sh            building and running
 #   scripts/setup.sh --tests    and the tests
 #   scripts/setup.sh --package  and the Debian package
+#   scripts/setup.sh --screenshots  and what photographs the window and the page
 
 packages=(
     cmake ninja-build g++ pkg-config
@@ -40,6 +41,13 @@ for option in "$@"; do
             dpkg-dev # dpkg-shlibdeps finds the package's library dependencies
             file     # CPack picks the binaries for dpkg-shlibdeps with it
             lintian  # checks the package
+        )
+        ;;
+    --screenshots)
+        packages+=(
+            xvfb xdotool imagemagick             # the window on a display of its own, typed into, photographed
+            chromium chromium-driver python3-selenium # the page at a phone's size
+            pngquant                             # screenshots small enough for the README
         )
         ;;
     *)

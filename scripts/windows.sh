@@ -284,6 +284,9 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$root/$zip")
 program_dir=$(echo "$unpacked"/Veltrin-*-win64)
+# The Chinese user guide, and the notices of what the zip bundles.
+grep -q '^# Veltrin 用户指南' "$program_dir/README.txt" && grep -q '^zstd' "$program_dir/NOTICES.txt" ||
+    { echo "The zip lacks the Chinese user guide or the notices" >&2; exit 1; }
 export WINEPREFIX=$unpacked/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 new_prefix "$WINEPREFIX"
 cli() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY -u WINEPATH wine "$program_dir/veltrin-cli.exe" "$@"; }

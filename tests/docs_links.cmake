@@ -1,0 +1,25 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The README stays short enough to read in two minutes, and every relative
+# link or picture in it and in docs/ names a file that exists.
+file(READ ${ROOT}/README.md readme)
+string(REGEX MATCHALL "\n" lines "${readme}")
+list(LENGTH lines count)
+if(count GREATER 150)
+    message(SEND_ERROR "README.md has ${count} lines, more than 150: move the rest into docs/")
+endif()
+file(GLOB_RECURSE documents ${ROOT}/docs/*.md)
+foreach(document ${ROOT}/README.md ${documents})
+    file(READ ${document} text)
+    # Square brackets would group a CMake list's items.
+    string(REPLACE "](" " LINK " text "${text}")
+    string(REPLACE "src=\"" " LINK " text "${text}")
+    string(REGEX REPLACE "[][;]" " " text "${text}")
+    string(REGEX MATCHALL " LINK [^)#\" ]+" links "${text}")
+    get_filename_component(folder ${document} DIRECTORY)
+    foreach(link IN LISTS links)
+        string(REPLACE " LINK " "" target "${link}")
+        if(NOT target MATCHES "^[a-z]+:" AND NOT EXISTS ${folder}/${target})
+            message(SEND_ERROR "${document} links to ${target}, which does not exist")
+        endif()
+    endforeach()
+endforeach()
