@@ -35,7 +35,7 @@ int Command::execute(const QStringList &arguments)
     try {
         if (!parser.parse(QStringList{QStringLiteral("veltrin-cli")} + arguments))
             throw CliError(Usage,
-                           say(phrase::usageHint).arg(withoutFullStop(parser.errorText()), name()));
+                           say(phrase::usageHint, {{u"problem", withoutFullStop(parser.errorText())}, {u"command", name()}}));
         if (parser.isSet(help)) {
             writeStandardOutput(parser.helpText().toUtf8());
             return Success;
@@ -45,14 +45,17 @@ int Command::execute(const QStringList &arguments)
         if (positional.size() < declared.size())
             throw CliError(
                 Usage,
-                say(phrase::usageHint)
-                    .arg(say(phrase::missingArgument).arg(declared.at(positional.size()).name),
-                         name()));
+                say(phrase::usageHint,
+                    {{u"problem", say(phrase::missingArgument,
+                                      {{u"argument", declared.at(positional.size()).name}})},
+                     {u"command", name()}}));
         if (positional.size() > declared.size())
             throw CliError(
                 Usage,
-                say(phrase::usageHint)
-                    .arg(say(phrase::extraArgument).arg(positional.at(declared.size())), name()));
+                say(phrase::usageHint,
+                    {{u"problem",
+                      say(phrase::extraArgument, {{u"argument", positional.at(declared.size())}})},
+                     {u"command", name()}}));
         return run(parser, positional);
     } catch (const CliError &error) {
         printMessage(error.message());
