@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue's entries: VELTRIN_MESSAGE(name, Chinese, English), each
-// sentence once. No include guard: messages.h reads this list twice.
+// sentence once; VELTRIN_VERBATIM(name, text) for one that is the same in both,
+// such as the original program's English. No include guard: messages.h reads
+// this list twice.
 // clang-format off
 
 // Shared by the window and the browser page: what went wrong and what to do
@@ -40,7 +42,7 @@ VELTRIN_MESSAGE(lossyPictureWarning, u"{subject}是 {format} 格式的图片，�
 VELTRIN_MESSAGE(incompletePictureWarning, u"{subject}图片不完整：文件在图片数据结束之前就断了，缺的部分是补上去的。\n\n这样的图片解不出完整的文字。请打开完整的原始文件。", u"The picture {subject} is incomplete: the file stops before the picture's data ends, and the missing part was filled in.\n\nSuch a picture gives no complete text. Open the complete original file.")
 VELTRIN_MESSAGE(thisPicture, u"这张图片", u"This picture")
 VELTRIN_MESSAGE(clipboardPicture, u"剪贴板里的图片", u"the picture on the clipboard")
-VELTRIN_MESSAGE(quoted, u"“{name}”", u"“{name}”")
+VELTRIN_VERBATIM(quoted, u"“{name}”")
 VELTRIN_MESSAGE(refusedPicture, u"无法打开图片{subject}：{reason}。", u"Cannot open the picture {subject}: {reason}.")
 VELTRIN_MESSAGE(notVeltrinPicture, u"这个文件不是 Veltrin 能读取的图片，或者已经损坏、不完整。", u"This file is not a picture Veltrin can read, or it is damaged or incomplete.")
 VELTRIN_MESSAGE(cannotReadReason, u"无法读取", u"cannot read it")
@@ -201,7 +203,7 @@ VELTRIN_MESSAGE(infoPlace, u"位置：{x}, {y}，{width} x {height} 像素", u"f
 VELTRIN_MESSAGE(infoParity, u"纠错：每块 {bytes} 个校验字节", u"error correction: {bytes} parity bytes per block")
 VELTRIN_MESSAGE(infoPacking, u"打包方式：{packing}", u"packing: {packing}")
 VELTRIN_MESSAGE(packingPlain, u"UTF-8 原样", u"plain UTF-8")
-VELTRIN_MESSAGE(packingZstd, u"zstd", u"zstd")
+VELTRIN_VERBATIM(packingZstd, u"zstd")
 VELTRIN_MESSAGE(packingSealed, u"密封，装着一张受保护的图片：", u"sealed, a protected picture:")
 VELTRIN_MESSAGE(infoSize, u"尺寸：{width} x {height} 像素", u"size: {width} x {height} pixels")
 VELTRIN_MESSAGE(infoHeader, u"头部数值：{first} {second} {third}", u"header: {first} {second} {third}")
@@ -214,6 +216,7 @@ VELTRIN_MESSAGE(passwordHeader, u"要有加密时设的密码", u"it needs its p
 VELTRIN_MESSAGE(cellsOutside, u"文字的像素超出了图片", u"its cells run past the picture")
 // namespace phrase
 // namespace veltrin::cli
+VELTRIN_VERBATIM(filenameLengthOverflow, u"Filename Length Overflow")
 
 // veltrin-cli: writing through a pipe
 VELTRIN_MESSAGE(streamWritten, u"；管道或设备只能直接写入：图片的一部分可能已经写了进去", u"; a pipe or a device is written as it is: part of the picture may have reached it")

@@ -38,7 +38,9 @@ std::span<const Message> catalogue()
 {
     static constexpr Message all[] = {
 #define VELTRIN_MESSAGE(name, chinese, english) name,
+#define VELTRIN_VERBATIM(name, text) name,
 #include "message_list.h"
+#undef VELTRIN_VERBATIM
 #undef VELTRIN_MESSAGE
     };
     return all;

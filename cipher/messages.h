@@ -75,7 +75,9 @@ inline std::u16string chinese(const Message &message, std::initializer_list<Argu
 
 #define VELTRIN_MESSAGE(name, chinese, english)                                                    \
     inline constexpr Message name{#name, chinese, english};
+#define VELTRIN_VERBATIM(name, text) VELTRIN_MESSAGE(name, text, text)
 #include "message_list.h"
+#undef VELTRIN_VERBATIM
 #undef VELTRIN_MESSAGE
 
 // Every message, for the tool that writes the page's share.
