@@ -106,8 +106,8 @@ std::u16string robustFailureText(robustPicture::Failure failure, std::size_t fit
 std::u16string protectedFailureText(protectedPicture::Failure failure, const Situation &situation,
                                     Language language)
 {
-    using protectedPicture::Failure;
     using protectedPicture::defaultCost;
+    using protectedPicture::Failure;
     const bool decrypting = situation.attempt != Attempt::Other;
     std::u16string said;
     switch (failure) {
@@ -147,8 +147,8 @@ std::u16string protectedFailureText(protectedPicture::Failure failure, const Sit
     if (!situation.lossyFormat.empty() &&
         (failure == Failure::NotAuthentic || failure == Failure::Damaged ||
          failure == Failure::Changed))
-        said += u"\n\n" +
-                lossyPictureText(in(thisPicture, language), situation.lossyFormat, language);
+        said +=
+            u"\n\n" + lossyPictureText(in(thisPicture, language), situation.lossyFormat, language);
     return said;
 }
 

@@ -68,7 +68,8 @@ inline std::u16string text(const Message &message, Language language,
 }
 
 // The window and the page speak Chinese only.
-inline std::u16string chinese(const Message &message, std::initializer_list<Argument> arguments = {})
+inline std::u16string chinese(const Message &message,
+                              std::initializer_list<Argument> arguments = {})
 {
     return text(message, Language::Chinese, arguments);
 }

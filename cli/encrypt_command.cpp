@@ -69,7 +69,8 @@ QImage robustPictureOf(const QString &text, const QString &password, bool protec
         protect && sealable ? robustPicture::encodeSealed(sealedPicture(text, password))
                             : robustPicture::encode(toU16(text));
     if (encoded.failure != robustPicture::Failure::None)
-        throw CliError(Usage, say(phrase::textTooLong, {{u"count", text.size()}, {u"fits", encoded.fits}}));
+        throw CliError(
+            Usage, say(phrase::textTooLong, {{u"count", text.size()}, {u"fits", encoded.fits}}));
     return toQImage(encoded.image);
 }
 
@@ -117,13 +118,14 @@ void judgePassword(const QString &password, bool requireStrong)
         return;
     const QString estimate =
         !verdict.estimated
-            ? say(phrase::shortPassword, {{u"count", verdict.characters},
-                                          {u"length", passwordStrength::strongLength}})
+            ? say(phrase::shortPassword,
+                  {{u"count", verdict.characters}, {u"length", passwordStrength::strongLength}})
             : say(phrase::weakPassword,
                   {{u"time", timeText(verdict.timeToFind)},
-                   {u"tooShort", verdict.tooShort ? say(phrase::tooShort,
-                                                        {{u"length", passwordStrength::strongLength}})
-                                                  : QString()},
+                   {u"tooShort",
+                    verdict.tooShort
+                        ? say(phrase::tooShort, {{u"length", passwordStrength::strongLength}})
+                        : QString()},
                    {u"guesses", QString::number(passwordStrength::attackerGuessesPerSecond)},
                    {u"cores", passwordStrength::attackerCores},
                    {u"length", passwordStrength::strongLength},
@@ -179,10 +181,8 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     // Told before the text is typed; the write itself checks again, race-free.
     // --force replaces no folder, so that is what to say of one.
     if (!toStandardOutput && QFileInfo(output).isDir())
-        throw CliError(
-            Usage,
-            say(phrase::cannotWrite, {{u"path", QDir::toNativeSeparators(output)},
-                                     {u"reason", say(phrase::isFolder)}}));
+        throw CliError(Usage, say(phrase::cannotWrite, {{u"path", QDir::toNativeSeparators(output)},
+                                                        {u"reason", say(phrase::isFolder)}}));
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
         throw CliError(Usage, say(phrase::outputExists, {{u"path", output}}));
 

@@ -68,22 +68,21 @@ QString incompleteBecause(const PictureSurface &picture, std::optional<std::int3
 QString opensLine(const QString &why)
 {
     return say(phrase::infoProblem,
-               {{u"answer", why.isEmpty() ? say(phrase::yes)
-                                          : say(phrase::noBecause, {{u"reason", why}})}});
+               {{u"answer",
+                 why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause, {{u"reason", why}})}});
 }
 
 // The header of a protected picture as stored: nothing in it comes from the password.
 QStringList protectedLines(const protectedPicture::HeaderRead &read)
 {
     const protectedPicture::Header &header = read.header;
-    QStringList lines{
-        say(phrase::infoKind, {{u"kind", say(phrase::kindProtected, {{u"version", header.version}})}})};
+    QStringList lines{say(phrase::infoKind,
+                          {{u"kind", say(phrase::kindProtected, {{u"version", header.version}})}})};
     if (header.version != 0) {
-        lines
-            << say(phrase::infoKdf,
-                   {{u"passes", header.cost.opsLimit}, {u"kib", header.cost.memLimit / 1024}})
-            << say(phrase::infoPadded,
-                   {{u"bytes", qint64(header.sealedBytes) - protectedPicture::tagBytes}});
+        lines << say(phrase::infoKdf,
+                     {{u"passes", header.cost.opsLimit}, {u"kib", header.cost.memLimit / 1024}})
+              << say(phrase::infoPadded,
+                     {{u"bytes", qint64(header.sealedBytes) - protectedPicture::tagBytes}});
     }
     lines << opensLine(read.failure == protectedPicture::Failure::None ? QString()
                                                                        : describe(read.failure));
@@ -96,12 +95,13 @@ QStringList robustLines(const Picture &picture, const Recognition &kind)
 {
     const QString robust = say(phrase::kindRobust);
     if (!kind.grid)
-        return {say(phrase::infoKind, {{u"kind", robust}}), opensLine(describe(kind.robustFailure))};
+        return {say(phrase::infoKind, {{u"kind", robust}}),
+                opensLine(describe(kind.robustFailure))};
     const robustPicture::Grid &grid = *kind.grid;
     const double pitch = (grid.right - grid.left) / grid.modules;
     QStringList lines{
-        say(phrase::infoKind,
-            {{u"kind", say(phrase::formatVersion, {{u"kind", robust}, {u"version", grid.version}})}}),
+        say(phrase::infoKind, {{u"kind", say(phrase::formatVersion,
+                                             {{u"kind", robust}, {u"version", grid.version}})}}),
         say(phrase::infoGrid,
             {{u"modules", grid.modules}, {u"pixels", QString::number(pitch, 'f', 1)}})};
     // Where the picture lies in what was opened, its quiet zone included: a
@@ -152,7 +152,8 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
     warnIfLossy(positional.at(0), opened, kind);
     if (kind.kind == PictureKind::Protected || robustMarked(kind)) {
         const QStringList lines =
-            QStringList{say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})} +
+            QStringList{
+                say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})} +
             (kind.kind == PictureKind::Protected ? protectedLines(kind.header)
                                                  : robustLines(picture.pixels(), kind));
         writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
@@ -160,17 +161,18 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
     }
     const std::optional<std::int32_t> key = classicKey(picture);
     const QString why = incompleteBecause(picture, key);
-    QStringList lines{say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})};
+    QStringList lines{
+        say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})};
     if (key)
-        lines << say(phrase::infoKind,
-                     {{u"kind", say(*key == 0 ? phrase::kindClassic
-                                              : phrase::kindClassicWithPassword)}});
+        lines << say(
+            phrase::infoKind,
+            {{u"kind", say(*key == 0 ? phrase::kindClassic : phrase::kindClassicWithPassword)}});
     lines << say(phrase::infoHeader, {{u"first", picture.Point(0, 0)},
                                       {u"second", picture.Point(15, 0)},
                                       {u"third", picture.Point(30, 0)}})
           << say(phrase::infoComplete,
-                 {{u"answer", why.isEmpty() ? say(phrase::yes)
-                                            : say(phrase::noBecause, {{u"reason", why}})}});
+                 {{u"answer",
+                   why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause, {{u"reason", why}})}});
     writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
     return Success;
 }

@@ -34,11 +34,11 @@ OpenedPicture openPicture(const QString &path)
 {
     constexpr int PathFileAccessError = 75;
     if (const QFileInfo info(path); path != u"-" && info.exists() && !info.isFile())
-        throw CliError(Usage, say(phrase::cannotReadPicture,
-                                  {{u"path", inputName(path)},
-                                   {u"reason", say(info.isDir() ? phrase::isFolder
-                                                                : phrase::notRegularFile)},
-                                   {u"number", PathFileAccessError}}));
+        throw CliError(
+            Usage, say(phrase::cannotReadPicture,
+                       {{u"path", inputName(path)},
+                        {u"reason", say(info.isDir() ? phrase::isFolder : phrase::notRegularFile)},
+                        {u"number", PathFileAccessError}}));
     QtPictureLoader loader;
     PictureLoad load;
     try {
@@ -71,9 +71,8 @@ bool robustMarked(const Recognition &kind)
 void warnIfLossy(const QString &path, const OpenedPicture &picture, const Recognition &kind)
 {
     if (picture.lossy && !robustMarked(kind))
-        printMessage(
-            say(phrase::lossyPicture, {{u"path", inputName(path)},
-                                      {u"format", QString::fromLatin1(picture.format)}}));
+        printMessage(say(phrase::lossyPicture, {{u"path", inputName(path)},
+                                                {u"format", QString::fromLatin1(picture.format)}}));
 }
 
 QString describe(const RuntimeError &error, bool passwordGiven)

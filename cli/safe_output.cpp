@@ -52,8 +52,9 @@ void writeFileSafely(const QString &path, const QByteArray &file, bool replace,
             throw CliError(Usage, say(phrase::outputExists, {{u"path", shown}}));
         QString message = say(phrase::cannotWrite, {{u"path", shown}, {u"reason", reason(error)}});
         if (!error.oldFileAt.isEmpty())
-            message += say(phrase::filesParted, {{u"old", QDir::toNativeSeparators(error.oldFileAt)},
-                                                {u"new", QDir::toNativeSeparators(error.newFileAt)}});
+            message +=
+                say(phrase::filesParted, {{u"old", QDir::toNativeSeparators(error.oldFileAt)},
+                                          {u"new", QDir::toNativeSeparators(error.newFileAt)}});
         else if (error.stream)
             message += say(phrase::streamWritten);
         else if (existed && error.kind != SafeWriteError::NotAFile)

@@ -88,8 +88,8 @@ QString PictureFiles::save(const Surface &picture5)
         path += suffix;
         if (QFileInfo::exists(path)) {
             const int answer = messages_.show(
-                say(messages::replaceQuestion, {{u"path", QDir::toNativeSeparators(path)}}),
-                title, MessageBox::YesNo | MessageBox::Exclamation);
+                say(messages::replaceQuestion, {{u"path", QDir::toNativeSeparators(path)}}), title,
+                MessageBox::YesNo | MessageBox::Exclamation);
             if (answer != MessageBox::Yes)
                 return fileName;
         }
@@ -135,17 +135,16 @@ void PictureFiles::saveProven(const QImage &image, const QString &path, PictureF
         case SafeWriteError::NotProven:
             throw runtimeError(DeviceIoError, say(messages::savedNotProven, {{u"where", where}}));
         case SafeWriteError::Exists:
-            throw runtimeError(FileAlreadyExists, say(messages::fileAlreadyExists, {{u"where", where}}));
+            throw runtimeError(FileAlreadyExists,
+                               say(messages::fileAlreadyExists, {{u"where", where}}));
         case SafeWriteError::NotAFile:
-            throw runtimeError(
-                PathFileAccessError,
-                say(messages::pathFileAccess,
-                    {{u"reason", error.systemError == EISDIR ? fileErrorText(EISDIR)
-                                                             : say(messages::notWritableFileReason)}}));
+            throw runtimeError(PathFileAccessError,
+                               say(messages::pathFileAccess,
+                                   {{u"reason", error.systemError == EISDIR
+                                                    ? fileErrorText(EISDIR)
+                                                    : say(messages::notWritableFileReason)}}));
         case SafeWriteError::BadName:
-            throw runtimeError(
-                BadFileName,
-                say(messages::badFileName, {{u"where", where}}));
+            throw runtimeError(BadFileName, say(messages::badFileName, {{u"where", where}}));
         case SafeWriteError::System:
             break;
         }

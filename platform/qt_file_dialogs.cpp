@@ -28,8 +28,7 @@ bool runUnowned(QFileDialog &dialog)
 bool confirmCreate(const QString &title, const QString &path)
 {
     const auto answer = QMessageBox::question(
-        nullptr, title,
-        say(messages::createQuestion, {{u"path", QDir::toNativeSeparators(path)}}),
+        nullptr, title, say(messages::createQuestion, {{u"path", QDir::toNativeSeparators(path)}}),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
 }

@@ -14,7 +14,8 @@ QString sayIn(messages::Language language, const messages::Message &message,
         named.emplace_back(argument.name, argument.value.toStdU16String());
     const std::u16string said = messages::format(messages::in(message, language), named);
     // The code units as they are, as fromU16 keeps them.
-    return QString(reinterpret_cast<const QChar *>(said.data()), static_cast<qsizetype>(said.size()));
+    return QString(reinterpret_cast<const QChar *>(said.data()),
+                   static_cast<qsizetype>(said.size()));
 }
 
 } // namespace veltrin

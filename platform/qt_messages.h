@@ -15,8 +15,9 @@ namespace veltrin {
 struct Named
 {
     Named(std::u16string_view name, const QString &value) : name(name), value(value) {}
-    template <typename Number,
-              std::enable_if_t<std::is_integral_v<Number> && !std::is_same_v<Number, bool>, int> = 0>
+    template <
+        typename Number,
+        std::enable_if_t<std::is_integral_v<Number> && !std::is_same_v<Number, bool>, int> = 0>
     Named(std::u16string_view name, Number number) : name(name), value(QString::number(number))
     {}
     std::u16string_view name;

@@ -6,8 +6,8 @@
 #include "cipher_members.h"
 #include "code_page.h"
 #include "decryptor.h"
-#include "failure_messages.h"
 #include "encryptor.h"
+#include "failure_messages.h"
 #include "memory_surface.h"
 #include "picture_kind.h"
 #include "protected_picture.h"
@@ -223,7 +223,8 @@ public:
             return failed(messages::nothingDecryptedText(situation, Chinese));
         // Lossy pictures mostly decrypt without any error, into a wrong text.
         if (!lossy.empty() && result.hasOwnProperty("text"))
-            result.set("warning", messages::lossyPictureText(messages::thisPicture.chinese, lossy, Chinese));
+            result.set("warning",
+                       messages::lossyPictureText(messages::thisPicture.chinese, lossy, Chinese));
         return result;
     }
 

@@ -27,8 +27,8 @@ messages::Situation inCore(const ErrorSituation &situation)
 
 QString runtimeErrorText(const RuntimeError &error, const ErrorSituation &situation)
 {
-    return fromU16(
-        messages::runtimeErrorText(error.number(), error.description(), inCore(situation), Chinese));
+    return fromU16(messages::runtimeErrorText(error.number(), error.description(),
+                                              inCore(situation), Chinese));
 }
 
 QString nothingDecryptedText(const ErrorSituation &situation)
@@ -56,8 +56,8 @@ QString weakPasswordQuestion(const passwordStrength::Verdict &verdict)
     using passwordStrength::TimeUnit;
     // Judged by length alone: the browser page's question, word for word.
     if (!verdict.estimated)
-        return say(messages::weakLengthQuestion, {{u"count", verdict.characters},
-                                                  {u"length", passwordStrength::strongLength}});
+        return say(messages::weakLengthQuestion,
+                   {{u"count", verdict.characters}, {u"length", passwordStrength::strongLength}});
     const passwordStrength::RoughTime &time = verdict.timeToFind;
     QString found;
     if (time.underASecond) {
@@ -94,8 +94,8 @@ QString weakPasswordQuestion(const passwordStrength::Verdict &verdict)
 
 QString lossyPictureText(const QString &subject, const QByteArray &format)
 {
-    return fromU16(messages::lossyPictureText(
-        toU16(subject), messages::formatName(format.toStdString()), Chinese));
+    return fromU16(messages::lossyPictureText(toU16(subject),
+                                              messages::formatName(format.toStdString()), Chinese));
 }
 
 QString incompletePictureText(const QString &subject)
@@ -105,10 +105,10 @@ QString incompletePictureText(const QString &subject)
 
 QString refusedPictureText(const QString &path, const PictureLoad &load)
 {
-    QString text = say(
-        messages::refusedPicture,
-        {{u"subject", say(messages::quoted, {{u"name", QDir::toNativeSeparators(path)}})},
-         {u"reason", load.reason.isEmpty() ? say(messages::cannotReadReason) : load.reason}});
+    QString text =
+        say(messages::refusedPicture,
+            {{u"subject", say(messages::quoted, {{u"name", QDir::toNativeSeparators(path)}})},
+             {u"reason", load.reason.isEmpty() ? say(messages::cannotReadReason) : load.reason}});
     if (load.errorNumber == InvalidPicture)
         text += u'\n' + say(messages::notVeltrinPicture);
     return text;

@@ -49,7 +49,8 @@ WindowStart startWindow(const QStringList &arguments, Form1Services services)
     const QCommandLineOption version({u"v"_s, u"version"_s}, say(messages::versionOption));
     parser.addOption(help);
     parser.addOption(version);
-    parser.addPositionalArgument(say(messages::windowPictureName), say(messages::windowPictureArgument),
+    parser.addPositionalArgument(say(messages::windowPictureName),
+                                 say(messages::windowPictureArgument),
                                  say(messages::windowPictureSyntax));
 
     WindowStart start;

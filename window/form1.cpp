@@ -613,13 +613,12 @@ bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
     const BusyEnd end = runWhileBusy(services_.threads, this, disabled, work);
     closePending_ = closePending_ || end.closeAsked;
     if (end.dropRefused) {
-        services_.messages.show(say(messages::busyDropRefused),
-                                windowTitle(), MessageBox::Exclamation);
+        services_.messages.show(say(messages::busyDropRefused), windowTitle(),
+                                MessageBox::Exclamation);
     }
     if (!end.ran) {
-        services_.messages.show(
-            say(messages::derivationNotStarted, {{u"reason", end.whyNot}}), windowTitle(),
-            MessageBox::Critical);
+        services_.messages.show(say(messages::derivationNotStarted, {{u"reason", end.whyNot}}),
+                                windowTitle(), MessageBox::Critical);
     }
     return end.ran;
 }
