@@ -251,6 +251,12 @@ VELTRIN_MESSAGE(pathFileAccessWhere, u"路径/文件访问错误：{reason}。{w
 VELTRIN_MESSAGE(notWritableFileReason, u"这不是普通文件，而是块设备或套接字", u"it is not a regular file but a block device or a socket")
 VELTRIN_MESSAGE(badFileName, u"文件名或文件号错误：Windows 不能用这个名字。CON、PRN、AUX、NUL、COM1 到 COM9、LPT1 到 LPT9 是设备的名字（加上扩展名也是），名字也不能以点或空格结尾；这样的文件资源管理器删不掉。请换一个名字。{where}", u"Bad file name or number: Windows keeps this name. CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices (with any extension too), and a name may not end in a dot or a space; Explorer could not delete such a file. Choose another name. {where}")
 
+// The picture loader and writer
+VELTRIN_MESSAGE(folderNotPicture, u"这是一个文件夹，不是图片文件", u"it is a folder, not a picture file")
+VELTRIN_MESSAGE(notRegularPictureFile, u"这不是普通文件，而是设备、管道或套接字", u"it is not a regular file but a device, a pipe or a socket")
+VELTRIN_MESSAGE(cannotWritePicture, u"无法写入图片：{reason}", u"cannot write the picture: {reason}")
+VELTRIN_MESSAGE(cannotEncodePicture, u"无法编码图片", u"the picture cannot be encoded")
+
 // Why a file could not be read or written
 VELTRIN_MESSAGE(noSuchFile, u"文件或它所在的文件夹不存在", u"the file or its folder does not exist")
 VELTRIN_MESSAGE(notAFolder, u"路径中有一段不是文件夹", u"a part of the path is not a folder")
