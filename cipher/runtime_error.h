@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "messages.h"
+
 #include <exception>
 #include <string>
 
@@ -25,22 +27,21 @@ public:
 
     static RuntimeError invalidProcedureCall()
     {
-        return {InvalidProcedureCall, u"无效的过程调用或参数"};
+        return {InvalidProcedureCall, messages::chinese(messages::invalidCall)};
     }
-    static RuntimeError overflow() { return {Overflow, u"溢出"}; }
+    static RuntimeError overflow() { return {Overflow, messages::chinese(messages::overflow)}; }
     static RuntimeError cellsOutsidePicture()
     {
-        return {SubscriptOutOfRange, u"下标越界：图片容不下它标明的文字。可能是密码不对，"
-                                     u"或者图片不完整、不是 Veltrin 生成的。"};
+        return {SubscriptOutOfRange, messages::chinese(messages::cellsOutsidePicture)};
     }
     // A text longer than any picture may carry is never drawn.
     static RuntimeError textTooLongToEncrypt()
     {
-        return {SubscriptOutOfRange, u"下标越界：要加密的文字超过 12000 个字符"};
+        return {SubscriptOutOfRange, messages::chinese(messages::textTooLongToEncrypt)};
     }
     static RuntimeError textTooLong()
     {
-        return {SubscriptOutOfRange, u"下标越界：图片里的文字超过 12000 个字符"};
+        return {SubscriptOutOfRange, messages::chinese(messages::pictureTextTooLong)};
     }
 
     int number() const noexcept { return number_; }

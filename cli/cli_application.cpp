@@ -68,7 +68,7 @@ int runCommandLine(int &argc, char **argv)
             return command->name() == arguments.first();
         });
         if (found == commands.end())
-            throw CliError(Usage, say(phrase::unknownCommand).arg(arguments.first()));
+            throw CliError(Usage, say(phrase::unknownCommand, {{u"command", arguments.first()}}));
         return (*found)->execute(arguments);
     } catch (const CliError &error) {
         printMessage(error.message());

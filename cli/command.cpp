@@ -34,8 +34,9 @@ int Command::execute(const QStringList &arguments)
 
     try {
         if (!parser.parse(QStringList{QStringLiteral("veltrin-cli")} + arguments))
-            throw CliError(Usage,
-                           say(phrase::usageHint).arg(withoutFullStop(parser.errorText()), name()));
+            throw CliError(
+                Usage, say(phrase::usageHint, {{u"problem", withoutFullStop(parser.errorText())},
+                                               {u"command", name()}}));
         if (parser.isSet(help)) {
             writeStandardOutput(parser.helpText().toUtf8());
             return Success;
@@ -44,15 +45,16 @@ int Command::execute(const QStringList &arguments)
         const QList<Argument> declared = this->arguments();
         if (positional.size() < declared.size())
             throw CliError(
-                Usage,
-                say(phrase::usageHint)
-                    .arg(say(phrase::missingArgument).arg(declared.at(positional.size()).name),
-                         name()));
+                Usage, say(phrase::usageHint,
+                           {{u"problem", say(phrase::missingArgument,
+                                             {{u"argument", declared.at(positional.size()).name}})},
+                            {u"command", name()}}));
         if (positional.size() > declared.size())
-            throw CliError(
-                Usage,
-                say(phrase::usageHint)
-                    .arg(say(phrase::extraArgument).arg(positional.at(declared.size())), name()));
+            throw CliError(Usage,
+                           say(phrase::usageHint,
+                               {{u"problem", say(phrase::extraArgument,
+                                                 {{u"argument", positional.at(declared.size())}})},
+                                {u"command", name()}}));
         return run(parser, positional);
     } catch (const CliError &error) {
         printMessage(error.message());

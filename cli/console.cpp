@@ -25,22 +25,22 @@ void printMessage(const QString &message)
 void writeStandardOutput(const QByteArray &bytes)
 {
     if (standardOutputWasClosed())
-        throw CliError(
-            Usage,
-            say(phrase::cannotWrite).arg(say(phrase::standardOutput), say(phrase::streamClosed)));
+        throw CliError(Usage, say(phrase::cannotWrite, {{u"path", say(phrase::standardOutput)},
+                                                        {u"reason", say(phrase::streamClosed)}}));
     switch (writeToConsole(STDOUT_FILENO, bytes)) {
     case ConsoleWrite::Written:
         return;
     case ConsoleWrite::Failed:
-        throw CliError(Usage, say(phrase::cannotWrite).arg(say(phrase::standardOutput), QString()));
+        throw CliError(Usage, say(phrase::cannotWrite, {{u"path", say(phrase::standardOutput)},
+                                                        {u"reason", QString()}}));
     case ConsoleWrite::NotConsole:
         break;
     }
     QFile out;
     if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         out.write(bytes) != bytes.size() || !out.flush())
-        throw CliError(
-            Usage, say(phrase::cannotWrite).arg(say(phrase::standardOutput), out.errorString()));
+        throw CliError(Usage, say(phrase::cannotWrite, {{u"path", say(phrase::standardOutput)},
+                                                        {u"reason", out.errorString()}}));
 }
 
 ReadBytes readBounded(const QString &path, qint64 limit)
@@ -48,11 +48,13 @@ ReadBytes readBounded(const QString &path, qint64 limit)
     QFile file;
     const bool standardInput = path == u"-";
     if (!standardInput && QFileInfo(path).isDir())
-        throw CliError(Usage, say(phrase::cannotRead).arg(inputName(path), say(phrase::isFolder)));
+        throw CliError(Usage, say(phrase::cannotRead, {{u"path", inputName(path)},
+                                                       {u"reason", say(phrase::isFolder)}}));
     const bool opened = standardInput ? file.open(STDIN_FILENO, QIODevice::ReadOnly)
                                       : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened)
-        throw CliError(Usage, say(phrase::cannotRead).arg(inputName(path), file.errorString()));
+        throw CliError(Usage, say(phrase::cannotRead,
+                                  {{u"path", inputName(path)}, {u"reason", file.errorString()}}));
 
     ReadBytes read;
     while (read.bytes.size() <= limit) {
@@ -62,7 +64,8 @@ ReadBytes readBounded(const QString &path, qint64 limit)
         const qint64 got = file.read(read.bytes.data() + before, chunk);
         read.bytes.resize(before + std::max<qint64>(got, 0));
         if (got < 0)
-            throw CliError(Usage, say(phrase::cannotRead).arg(inputName(path), file.errorString()));
+            throw CliError(Usage, say(phrase::cannotRead, {{u"path", inputName(path)},
+                                                           {u"reason", file.errorString()}}));
         if (got == 0)
             break;
     }

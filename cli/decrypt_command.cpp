@@ -35,7 +35,7 @@ int decryptProtected(const Picture &picture, const Recognition &kind, const QStr
     // Refused before any hashing: a picture out of bounds, or no password.
     const Failure refusal = kind.refusal(toU16(password));
     if (refusal == Failure::NeedsPassword)
-        throw CliError(Usage, say(phrase::protectedNeedsPassword).arg(name));
+        throw CliError(Usage, say(phrase::protectedNeedsPassword, {{u"path", name}}));
     if (refusal != Failure::None)
         throw CliError(NotDecrypted, describe(refusal));
     const protectedPicture::Opened opened = protectedPicture::open(picture, toU16(password));

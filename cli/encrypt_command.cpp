@@ -69,7 +69,8 @@ QImage robustPictureOf(const QString &text, const QString &password, bool protec
         protect && sealable ? robustPicture::encodeSealed(sealedPicture(text, password))
                             : robustPicture::encode(toU16(text));
     if (encoded.failure != robustPicture::Failure::None)
-        throw CliError(Usage, say(phrase::textTooLong).arg(text.size()).arg(encoded.fits));
+        throw CliError(
+            Usage, say(phrase::textTooLong, {{u"count", text.size()}, {u"fits", encoded.fits}}));
     return toQImage(encoded.image);
 }
 
@@ -87,7 +88,7 @@ QString timeText(const passwordStrength::RoughTime &time)
     if (time.underASecond)
         return say(phrase::underASecond);
     const bool one = time.count == 1;
-    const Phrase *unit = nullptr;
+    const Phrase *unit = &phrase::seconds;
     switch (time.unit) {
     case TimeUnit::Second:
         unit = one ? &phrase::second : &phrase::seconds;
@@ -105,7 +106,7 @@ QString timeText(const passwordStrength::RoughTime &time)
         unit = one ? &phrase::year : &phrase::years;
         break;
     }
-    return say(phrase::aboutTime).arg(time.count).arg(say(*unit));
+    return say(phrase::aboutTime, {{u"count", time.count}, {u"unit", say(*unit)}});
 }
 
 // Told before the text is read, so that a refusal costs no typing and an
@@ -117,18 +118,21 @@ void judgePassword(const QString &password, bool requireStrong)
         return;
     const QString estimate =
         !verdict.estimated
-            ? say(phrase::shortPassword).arg(verdict.characters).arg(passwordStrength::strongLength)
-            : say(phrase::weakPassword)
-                  .arg(timeText(verdict.timeToFind),
-                       verdict.tooShort ? say(phrase::tooShort).arg(passwordStrength::strongLength)
-                                        : QString())
-                  .arg(passwordStrength::attackerGuessesPerSecond)
-                  .arg(passwordStrength::attackerCores)
-                  .arg(passwordStrength::strongLength)
-                  .arg(passwordStrength::strongBits);
+            ? say(phrase::shortPassword,
+                  {{u"count", verdict.characters}, {u"length", passwordStrength::strongLength}})
+            : say(phrase::weakPassword,
+                  {{u"time", timeText(verdict.timeToFind)},
+                   {u"tooShort",
+                    verdict.tooShort
+                        ? say(phrase::tooShort, {{u"length", passwordStrength::strongLength}})
+                        : QString()},
+                   {u"guesses", QString::number(passwordStrength::attackerGuessesPerSecond)},
+                   {u"cores", passwordStrength::attackerCores},
+                   {u"length", passwordStrength::strongLength},
+                   {u"bits", QString::number(passwordStrength::strongBits)}});
     if (requireStrong)
-        throw CliError(Usage, say(phrase::weakRefused).arg(estimate));
-    printMessage(say(phrase::weakWarning).arg(estimate));
+        throw CliError(Usage, say(phrase::weakRefused, {{u"estimate", estimate}}));
+    printMessage(say(phrase::weakWarning, {{u"estimate", estimate}}));
 }
 
 } // namespace
@@ -177,11 +181,10 @@ int EncryptCommand::run(const QCommandLineParser &parser, const QStringList &)
     // Told before the text is typed; the write itself checks again, race-free.
     // --force replaces no folder, so that is what to say of one.
     if (!toStandardOutput && QFileInfo(output).isDir())
-        throw CliError(
-            Usage,
-            say(phrase::cannotWrite).arg(QDir::toNativeSeparators(output), say(phrase::isFolder)));
+        throw CliError(Usage, say(phrase::cannotWrite, {{u"path", QDir::toNativeSeparators(output)},
+                                                        {u"reason", say(phrase::isFolder)}}));
     if (!toStandardOutput && !replace && QFileInfo::exists(output))
-        throw CliError(Usage, say(phrase::outputExists).arg(output));
+        throw CliError(Usage, say(phrase::outputExists, {{u"path", output}}));
 
     const bool protect = parser.isSet(protect_);
     const bool requireStrong = parser.isSet(requireStrong_);

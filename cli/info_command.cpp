@@ -67,19 +67,22 @@ QString incompleteBecause(const PictureSurface &picture, std::optional<std::int3
 
 QString opensLine(const QString &why)
 {
-    return say(phrase::infoProblem)
-        .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why));
+    return say(phrase::infoProblem,
+               {{u"answer",
+                 why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause, {{u"reason", why}})}});
 }
 
 // The header of a protected picture as stored: nothing in it comes from the password.
 QStringList protectedLines(const protectedPicture::HeaderRead &read)
 {
     const protectedPicture::Header &header = read.header;
-    QStringList lines{say(phrase::infoKind).arg(say(phrase::kindProtected).arg(header.version))};
+    QStringList lines{say(phrase::infoKind,
+                          {{u"kind", say(phrase::kindProtected, {{u"version", header.version}})}})};
     if (header.version != 0) {
-        lines
-            << say(phrase::infoKdf).arg(header.cost.opsLimit).arg(header.cost.memLimit / 1024)
-            << say(phrase::infoPadded).arg(qint64(header.sealedBytes) - protectedPicture::tagBytes);
+        lines << say(phrase::infoKdf,
+                     {{u"passes", header.cost.opsLimit}, {u"kib", header.cost.memLimit / 1024}})
+              << say(phrase::infoPadded,
+                     {{u"bytes", qint64(header.sealedBytes) - protectedPicture::tagBytes}});
     }
     lines << opensLine(read.failure == protectedPicture::Failure::None ? QString()
                                                                        : describe(read.failure));
@@ -92,28 +95,30 @@ QStringList robustLines(const Picture &picture, const Recognition &kind)
 {
     const QString robust = say(phrase::kindRobust);
     if (!kind.grid)
-        return {say(phrase::infoKind).arg(robust), opensLine(describe(kind.robustFailure))};
+        return {say(phrase::infoKind, {{u"kind", robust}}),
+                opensLine(describe(kind.robustFailure))};
     const robustPicture::Grid &grid = *kind.grid;
     const double pitch = (grid.right - grid.left) / grid.modules;
     QStringList lines{
-        say(phrase::infoKind).arg(say(phrase::formatVersion).arg(robust).arg(grid.version)),
-        say(phrase::infoGrid).arg(grid.modules).arg(pitch, 0, 'f', 1)};
+        say(phrase::infoKind, {{u"kind", say(phrase::formatVersion,
+                                             {{u"kind", robust}, {u"version", grid.version}})}}),
+        say(phrase::infoGrid,
+            {{u"modules", grid.modules}, {u"pixels", QString::number(pitch, 'f', 1)}})};
     // Where the picture lies in what was opened, its quiet zone included: a
     // screenshot holds it anywhere.
     if (grid.version >= 2) {
         const double quiet = 2 * pitch;
         const int left = qRound(grid.left - quiet), top = qRound(grid.top - quiet);
-        lines << say(phrase::infoPlace)
-                     .arg(left)
-                     .arg(top)
-                     .arg(qRound(grid.right + quiet) - left)
-                     .arg(qRound(grid.bottom + quiet) - top);
+        lines << say(phrase::infoPlace, {{u"x", left},
+                                         {u"y", top},
+                                         {u"width", qRound(grid.right + quiet) - left},
+                                         {u"height", qRound(grid.bottom + quiet) - top}});
     }
-    lines << say(phrase::infoParity).arg(grid.parity);
+    lines << say(phrase::infoParity, {{u"bytes", grid.parity}});
     const Phrase &packing = grid.packing == robustPicture::Packing::Sealed ? phrase::packingSealed
                             : grid.packing == robustPicture::Packing::Zstd ? phrase::packingZstd
                                                                            : phrase::packingPlain;
-    lines << say(phrase::infoPacking).arg(say(packing));
+    lines << say(phrase::infoPacking, {{u"packing", say(packing)}});
     const robustPicture::Decoded decoded = robustPicture::decode(picture, grid);
     if (decoded.failure != robustPicture::Failure::None)
         return lines << opensLine(describe(decoded.failure));
@@ -147,7 +152,8 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
     warnIfLossy(positional.at(0), opened, kind);
     if (kind.kind == PictureKind::Protected || robustMarked(kind)) {
         const QStringList lines =
-            QStringList{say(phrase::infoSize).arg(size.width()).arg(size.height())} +
+            QStringList{
+                say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})} +
             (kind.kind == PictureKind::Protected ? protectedLines(kind.header)
                                                  : robustLines(picture.pixels(), kind));
         writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
@@ -155,16 +161,18 @@ int InfoCommand::run(const QCommandLineParser &, const QStringList &positional)
     }
     const std::optional<std::int32_t> key = classicKey(picture);
     const QString why = incompleteBecause(picture, key);
-    QStringList lines{say(phrase::infoSize).arg(size.width()).arg(size.height())};
+    QStringList lines{
+        say(phrase::infoSize, {{u"width", size.width()}, {u"height", size.height()}})};
     if (key)
-        lines << say(phrase::infoKind)
-                     .arg(say(*key == 0 ? phrase::kindClassic : phrase::kindClassicWithPassword));
-    lines << say(phrase::infoHeader)
-                 .arg(picture.Point(0, 0))
-                 .arg(picture.Point(15, 0))
-                 .arg(picture.Point(30, 0))
-          << say(phrase::infoComplete)
-                 .arg(why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause).arg(why));
+        lines << say(
+            phrase::infoKind,
+            {{u"kind", say(*key == 0 ? phrase::kindClassic : phrase::kindClassicWithPassword)}});
+    lines << say(phrase::infoHeader, {{u"first", picture.Point(0, 0)},
+                                      {u"second", picture.Point(15, 0)},
+                                      {u"third", picture.Point(30, 0)}})
+          << say(phrase::infoComplete,
+                 {{u"answer",
+                   why.isEmpty() ? say(phrase::yes) : say(phrase::noBecause, {{u"reason", why}})}});
     writeStandardOutput((lines.join(u'\n') + u'\n').toUtf8());
     return Success;
 }

@@ -58,7 +58,7 @@ PictureFormat outputFormat(const QString &output, const std::optional<QString> &
     if (asked) {
         chosen = writtenFormat(*asked);
         if (!chosen)
-            throw CliError(Usage, say(phrase::unknownFormat).arg(*asked));
+            throw CliError(Usage, say(phrase::unknownFormat, {{u"format", *asked}}));
     }
     if (output == u"-")
         return chosen.value_or(unnamed);
@@ -67,17 +67,20 @@ PictureFormat outputFormat(const QString &output, const std::optional<QString> &
     const QString extension = QFileInfo(output).suffix();
     if (const ForeignFormat *foreign = foreignFormat(extension)) {
         const QString name = QString::fromUtf16(foreign->name);
-        throw CliError(Usage, say(phrase::cannotWrite)
-                                  .arg(shown, say(foreign->destroys ? phrase::destroyingFormat
-                                                                    : phrase::unwrittenFormat)
-                                                  .arg(name)));
+        throw CliError(Usage, say(phrase::cannotWrite,
+                                  {{u"path", shown},
+                                   {u"reason", say(foreign->destroys ? phrase::destroyingFormat
+                                                                     : phrase::unwrittenFormat,
+                                                   {{u"format", name}})}}));
     }
     const std::optional<PictureFormat> named = writtenFormat(extension);
     if (chosen && named && *chosen != *named)
-        throw CliError(Usage, say(phrase::cannotWrite)
-                                  .arg(shown, say(phrase::formatNotNamed)
-                                                  .arg(nameOf(*named), nameOf(*chosen),
-                                                       extensionOf(*chosen))));
+        throw CliError(Usage, say(phrase::cannotWrite,
+                                  {{u"path", shown},
+                                   {u"reason", say(phrase::formatNotNamed,
+                                                   {{u"named", nameOf(*named)},
+                                                    {u"asked", nameOf(*chosen)},
+                                                    {u"extension", extensionOf(*chosen)}})}}));
     return chosen.value_or(named.value_or(unnamed));
 }
 

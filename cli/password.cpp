@@ -63,14 +63,15 @@ QString PasswordOptions::read(const QCommandLineParser &parser, bool confirm) co
 void checkPassword(const QString &password)
 {
     if (password.size() > longestPassword)
-        throw CliError(Usage, say(phrase::passwordTooLong).arg(password.size()));
+        throw CliError(Usage, say(phrase::passwordTooLong, {{u"count", password.size()}}));
     qsizetype position = 0;
     for (const char32_t ch : password.toUcs4()) {
         ++position;
         // Letters and digits are ASCII, so their code is their Unicode value.
         if (ch > 127 || !IsPasswordCode(static_cast<std::int32_t>(ch)))
             throw CliError(Usage,
-                           say(phrase::passwordCharacter).arg(position).arg(characterName(ch)));
+                           say(phrase::passwordCharacter,
+                               {{u"position", position}, {u"character", characterName(ch)}}));
     }
 }
 

@@ -42,9 +42,10 @@ bool chinese()
     return speakChinese;
 }
 
-QString say(const Phrase &phrase)
+QString say(const Phrase &said, std::initializer_list<Named> arguments)
 {
-    return QString::fromUtf16(speakChinese ? phrase.chinese : phrase.english);
+    return sayIn(speakChinese ? messages::Language::Chinese : messages::Language::English, said,
+                 arguments);
 }
 
 } // namespace veltrin::cli

@@ -34,17 +34,18 @@ OpenedPicture openPicture(const QString &path)
 {
     constexpr int PathFileAccessError = 75;
     if (const QFileInfo info(path); path != u"-" && info.exists() && !info.isFile())
-        throw CliError(Usage, say(phrase::cannotReadPicture)
-                                  .arg(inputName(path), say(info.isDir() ? phrase::isFolder
-                                                                         : phrase::notRegularFile))
-                                  .arg(PathFileAccessError));
+        throw CliError(
+            Usage, say(phrase::cannotReadPicture,
+                       {{u"path", inputName(path)},
+                        {u"reason", say(info.isDir() ? phrase::isFolder : phrase::notRegularFile)},
+                        {u"number", PathFileAccessError}}));
     QtPictureLoader loader;
     PictureLoad load;
     try {
         if (path == u"-") {
             const ReadBytes read = readBounded(path, pictureByteLimit());
             load = read.complete ? loader.loadBytes(read.bytes, {})
-                                 : PictureLoad{std::nullopt, 481, QStringLiteral("无效图片")};
+                                 : PictureLoad{std::nullopt, 481, say(phrase::invalidPicture)};
         } else {
             load = LoadPicture(path, loader);
         }
@@ -52,11 +53,12 @@ OpenedPicture openPicture(const QString &path)
         load = {std::nullopt, error.number(), description(error)};
     }
     if (!load.picture)
-        throw CliError(Usage, say(phrase::cannotReadPicture)
-                                  .arg(inputName(path), loadReason(load.errorNumber, load.reason))
-                                  .arg(load.errorNumber));
+        throw CliError(Usage, say(phrase::cannotReadPicture,
+                                  {{u"path", inputName(path)},
+                                   {u"reason", loadReason(load.errorNumber, load.reason)},
+                                   {u"number", load.errorNumber}}));
     if (load.picture->incomplete)
-        printMessage(say(phrase::incompletePicture).arg(inputName(path)));
+        printMessage(say(phrase::incompletePicture, {{u"path", inputName(path)}}));
     return *std::move(load.picture);
 }
 
@@ -69,8 +71,8 @@ bool robustMarked(const Recognition &kind)
 void warnIfLossy(const QString &path, const OpenedPicture &picture, const Recognition &kind)
 {
     if (picture.lossy && !robustMarked(kind))
-        printMessage(
-            say(phrase::lossyPicture).arg(inputName(path), QString::fromLatin1(picture.format)));
+        printMessage(say(phrase::lossyPicture, {{u"path", inputName(path)},
+                                                {u"format", QString::fromLatin1(picture.format)}}));
 }
 
 QString describe(const RuntimeError &error, bool passwordGiven)
@@ -96,9 +98,9 @@ QString describe(const RuntimeError &error, bool passwordGiven)
         because = nullptr;
         break;
     }
-    return say(phrase::runtimeError)
-        .arg(error.number())
-        .arg(because ? say(*because).arg(reason) : reason);
+    return say(phrase::runtimeError,
+               {{u"number", error.number()},
+                {u"description", because ? say(*because, {{u"problem", reason}}) : reason}});
 }
 
 } // namespace veltrin::cli
@@ -117,13 +119,14 @@ QString describe(protectedPicture::Failure failure)
     case Failure::NotConforming:
         return say(phrase::notConforming);
     case Failure::TooCostly:
-        return say(phrase::tooCostly).arg(defaultCost.opsLimit).arg(defaultCost.memLimit >> 20);
+        return say(phrase::tooCostly,
+                   {{u"passes", defaultCost.opsLimit}, {u"mib", defaultCost.memLimit >> 20}});
     case Failure::NewerVersion:
         return say(phrase::newerVersion);
     case Failure::TextTooLong:
         return say(phrase::textFarTooLong);
     case Failure::OutOfMemory:
-        return say(phrase::outOfMemory).arg(defaultCost.memLimit >> 20);
+        return say(phrase::outOfMemory, {{u"mib", defaultCost.memLimit >> 20}});
     case Failure::NeedsPassword:
         return say(phrase::protectNeedsPassword);
     case Failure::Damaged:

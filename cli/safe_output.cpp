@@ -18,10 +18,6 @@ namespace veltrin::cli {
 
 namespace {
 
-inline constexpr Phrase streamWritten{
-    u"; a pipe or a device is written as it is: part of the picture may have reached it",
-    u"；管道或设备只能直接写入：图片的一部分可能已经写了进去"};
-
 QString reason(const SafeWriteError &error)
 {
     switch (error.kind) {
@@ -53,14 +49,14 @@ void writeFileSafely(const QString &path, const QByteArray &file, bool replace,
     } catch (const SafeWriteError &error) {
         const QString shown = QDir::toNativeSeparators(path);
         if (error.kind == SafeWriteError::Exists)
-            throw CliError(Usage, say(phrase::outputExists).arg(shown));
-        QString message = say(phrase::cannotWrite).arg(shown, reason(error));
+            throw CliError(Usage, say(phrase::outputExists, {{u"path", shown}}));
+        QString message = say(phrase::cannotWrite, {{u"path", shown}, {u"reason", reason(error)}});
         if (!error.oldFileAt.isEmpty())
-            message += say(phrase::filesParted)
-                           .arg(QDir::toNativeSeparators(error.oldFileAt),
-                                QDir::toNativeSeparators(error.newFileAt));
+            message +=
+                say(phrase::filesParted, {{u"old", QDir::toNativeSeparators(error.oldFileAt)},
+                                          {u"new", QDir::toNativeSeparators(error.newFileAt)}});
         else if (error.stream)
-            message += say(streamWritten);
+            message += say(phrase::streamWritten);
         else if (existed && error.kind != SafeWriteError::NotAFile)
             message += say(phrase::oldFileKept);
         throw CliError(Usage, message);

@@ -23,7 +23,10 @@ struct Place
     qsizetype line = 1;
     qsizetype column = 0;
 
-    QString describe() const { return say(phrase::place).arg(position).arg(line).arg(column); }
+    QString describe() const
+    {
+        return say(phrase::place, {{u"position", position}, {u"line", line}, {u"column", column}});
+    }
 };
 
 // A character is stored only if it comes back as itself: a character the
@@ -88,7 +91,8 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
     const QString decoded = decoder(body);
     if (decoder.hasError()) {
         const auto bad = findCharacter(decoded, [](char32_t ch) { return ch == 0xFFFD; });
-        throw CliError(Usage, say(phrase::notUtf8).arg(bad ? bad->second.describe() : QString()));
+        throw CliError(
+            Usage, say(phrase::notUtf8, {{u"place", bad ? bad->second.describe() : QString()}}));
     }
 
     const QString text = withCrLf(decoded);
@@ -97,14 +101,15 @@ QString prepareText(const QByteArray &bytes, bool complete, const CodePage &code
     if (storage == Storage::Utf8Measured)
         return text;
     if (text.size() > longestText)
-        throw CliError(Usage, say(phrase::textTooLong).arg(text.size()).arg(longestText));
+        throw CliError(Usage,
+                       say(phrase::textTooLong, {{u"count", text.size()}, {u"fits", longestText}}));
     if (storage == Storage::Utf8)
         return text;
     if (const auto lacking =
             findCharacter(decoded, [&codePage](char32_t ch) { return !storable(ch, codePage); }))
-        throw CliError(
-            Usage,
-            say(phrase::unstorable).arg(characterName(lacking->first), lacking->second.describe()));
+        throw CliError(Usage,
+                       say(phrase::unstorable, {{u"character", characterName(lacking->first)},
+                                                {u"place", lacking->second.describe()}}));
     return text;
 }
 

@@ -20,7 +20,7 @@ void copyFile(const QString &source, const QString &target, bool replace)
 {
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly) || file.size() > longestPage)
-        throw CliError(Usage, say(phrase::noPage).arg(QDir::toNativeSeparators(source)));
+        throw CliError(Usage, say(phrase::noPage, {{u"paths", QDir::toNativeSeparators(source)}}));
     const QByteArray bytes = file.read(longestPage);
     writeFileSafely(target, bytes, replace,
                     [&bytes](const QByteArray &written) { return written == bytes; });
@@ -62,7 +62,8 @@ int WebCommand::run(const QCommandLineParser &parser, const QStringList &positio
     const QDir site(QFileInfo(page).dir().filePath(QStringLiteral("site")));
     const QStringList files = site.entryList(QDir::Files, QDir::Name);
     if (files.isEmpty())
-        throw CliError(Usage, say(phrase::noPage).arg(QDir::toNativeSeparators(site.path())));
+        throw CliError(Usage,
+                       say(phrase::noPage, {{u"paths", QDir::toNativeSeparators(site.path())}}));
     const QDir target(positional.at(0));
     QDir().mkpath(target.path()); // where it cannot be made, the first write says why
     for (const QString &file : files)

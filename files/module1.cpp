@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "module1.h"
 
+#include "qt_messages.h"
+
 #include <algorithm>
 
 namespace veltrin {
@@ -37,7 +39,7 @@ QString Module1::FileDialog(const std::int16_t &isSave, const QString &dialogTit
                             const QString &defaultExt, const QString &initialDir)
 {
     if (initialFile.size() > fileBufferSize) {
-        messages_.show(QStringLiteral("Filename Length Overflow"),
+        messages_.show(say(messages::filenameLengthOverflow),
                        applicationTitle_ + QStringLiteral(" - FileDialog Function"),
                        MessageBox::Exclamation);
         return {};

@@ -4,6 +4,7 @@
 #include "file_error_text.h"
 #include "picture_kind.h"
 #include "qt_adapters.h"
+#include "qt_messages.h"
 #include "safe_write.h"
 
 #include <QBuffer>
@@ -30,9 +31,13 @@ namespace {
 // Save writes PNG too, and a robust picture comes back from a chat program as
 // a JPEG: the first filter shows every picture the loader reads, the upper
 // case names of cameras and phones included.
-const QString openFilter =
-    QStringLiteral("图片|*.bmp;*.png;*.jpg;*.jpeg;*.webp;*.gif;*.tif;*.tiff;*.tga;"
-                   "*.BMP;*.PNG;*.JPG;*.JPEG|bmp格式|*.bmp|");
+QString openFilter()
+{
+    return say(messages::picturesFilter) +
+           QStringLiteral("|*.bmp;*.png;*.jpg;*.jpeg;*.webp;*.gif;*.tif;*.tiff;*.tga;"
+                          "*.BMP;*.PNG;*.JPG;*.JPEG|") +
+           say(messages::bmpFilter) + QStringLiteral("|*.bmp|");
+}
 
 } // namespace
 
@@ -44,7 +49,7 @@ PictureFiles::PictureFiles(Module1 &module, PictureLoader &loader, PictureWriter
 OpenedFile PictureFiles::open(PictureSurface &picture4)
 {
     OpenedFile opened;
-    opened.fileName = module_.FileDialog(0, QStringLiteral("打开图片"), openFilter);
+    opened.fileName = module_.FileDialog(0, say(messages::openPictureTitle), openFilter());
     if (opened.fileName.isEmpty())
         return opened;
     opened.load = load(opened.fileName, picture4);
@@ -61,12 +66,12 @@ PictureLoad PictureFiles::load(const QString &path, PictureSurface &picture4)
 
 QString PictureFiles::save(const Surface &picture5)
 {
-    const QString title = QStringLiteral("保存图片到");
+    const QString title = say(messages::savePictureTitle);
     // A robust picture is made to be sent on, and chats pass a PNG as it is
     // where a BMP becomes a JPEG or a file: its dialog starts on PNG.
     const bool robust = recognise(picture5.Image()).kind == PictureKind::Robust;
-    const QString bmp = QStringLiteral("BMP 图片 (*.bmp)|*.bmp"),
-                  png = QStringLiteral("PNG 图片 (*.png)|*.png");
+    const QString bmp = say(messages::bmpPicturesFilter) + QStringLiteral(" (*.bmp)|*.bmp"),
+                  png = say(messages::pngPicturesFilter) + QStringLiteral(" (*.png)|*.png");
     const QString fileName =
         module_.FileDialog(1, title, robust ? png + u'|' + bmp : bmp + u'|' + png);
     if (fileName.isEmpty())
@@ -83,8 +88,8 @@ QString PictureFiles::save(const Surface &picture5)
         path += suffix;
         if (QFileInfo::exists(path)) {
             const int answer = messages_.show(
-                QStringLiteral("%1 已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path)),
-                title, MessageBox::YesNo | MessageBox::Exclamation);
+                say(messages::replaceQuestion, {{u"path", QDir::toNativeSeparators(path)}}), title,
+                MessageBox::YesNo | MessageBox::Exclamation);
             if (answer != MessageBox::Yes)
                 return fileName;
         }
@@ -93,8 +98,8 @@ QString PictureFiles::save(const Surface &picture5)
     try {
         saveProven(toQImage(picture5.Image()), path, format);
     } catch (const RuntimeError &error) {
-        messages_.show(QStringLiteral("无法保存图片到 %1。\n%2")
-                           .arg(QDir::toNativeSeparators(path), description(error)),
+        messages_.show(say(messages::cannotSave, {{u"path", QDir::toNativeSeparators(path)},
+                                                  {u"reason", description(error)}}),
                        module_.applicationTitle(), MessageBox::Critical);
     }
     return fileName;
@@ -119,43 +124,35 @@ void PictureFiles::saveProven(const QImage &image, const QString &path, PictureF
                    samePixels(back.picture->image, image);
         });
     } catch (const SafeWriteError &error) {
-        QString where = existed ? QStringLiteral("原来的文件没有改动。") : QString();
+        QString where = existed ? say(messages::oldFileUnchanged) : QString();
         if (error.stream)
-            where = QStringLiteral("管道或设备只能直接写入：图片的一部分可能已经写了进去。");
+            where = say(messages::partWritten);
         if (!error.oldFileAt.isEmpty())
-            where = QStringLiteral("原来的文件现在是 %1，新图片是 %2。")
-                        .arg(QDir::toNativeSeparators(error.oldFileAt),
-                             QDir::toNativeSeparators(error.newFileAt));
+            where = say(messages::filesPartedSentence,
+                        {{u"old", QDir::toNativeSeparators(error.oldFileAt)},
+                         {u"new", QDir::toNativeSeparators(error.newFileAt)}});
         switch (error.kind) {
         case SafeWriteError::NotProven:
-            throw runtimeError(DeviceIoError,
-                               QStringLiteral("设备 I/O 错误：写到磁盘上的图片读回来和原图不一样，"
-                                              "所以没有保存。%1")
-                                   .arg(where));
+            throw runtimeError(DeviceIoError, say(messages::savedNotProven, {{u"where", where}}));
         case SafeWriteError::Exists:
-            throw runtimeError(FileAlreadyExists, QStringLiteral("文件已存在。%1").arg(where));
+            throw runtimeError(FileAlreadyExists,
+                               say(messages::fileAlreadyExists, {{u"where", where}}));
         case SafeWriteError::NotAFile:
-            throw runtimeError(
-                PathFileAccessError,
-                QStringLiteral("路径/文件访问错误：%1")
-                    .arg(error.systemError == EISDIR
-                             ? fileErrorText(EISDIR)
-                             : QStringLiteral("这不是普通文件，而是块设备或套接字")));
+            throw runtimeError(PathFileAccessError,
+                               say(messages::pathFileAccess,
+                                   {{u"reason", error.systemError == EISDIR
+                                                    ? fileErrorText(EISDIR)
+                                                    : say(messages::notWritableFileReason)}}));
         case SafeWriteError::BadName:
-            throw runtimeError(
-                BadFileName,
-                QStringLiteral("文件名或文件号错误：Windows 不能用这个名字。CON、PRN、AUX、"
-                               "NUL、COM1 到 COM9、LPT1 到 LPT9 是设备的名字（加上扩展名也是），"
-                               "名字也不能以点或空格结尾；这样的文件资源管理器删不掉。"
-                               "请换一个名字。%1")
-                    .arg(where));
+            throw runtimeError(BadFileName, say(messages::badFileName, {{u"where", where}}));
         case SafeWriteError::System:
             break;
         }
         throw runtimeError(
             PathFileAccessError,
-            QStringLiteral("路径/文件访问错误：%1。%2")
-                .arg(writeErrorText(path, error.systemError, QFileDevice::NoError), where));
+            say(messages::pathFileAccessWhere,
+                {{u"reason", writeErrorText(path, error.systemError, QFileDevice::NoError)},
+                 {u"where", where}}));
     }
 }
 

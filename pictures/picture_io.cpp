@@ -4,6 +4,7 @@
 #include "file_error_text.h"
 #include "formats.h"
 #include "qt_adapters.h"
+#include "qt_messages.h"
 #include "runtime_error.h"
 #include "system_error.h"
 
@@ -33,7 +34,7 @@ PictureLoad failure(int number, QString reason)
 
 PictureLoad invalidPicture()
 {
-    return failure(InvalidPicture, QStringLiteral("无效图片"));
+    return failure(InvalidPicture, say(messages::invalidPicture));
 }
 
 // The formats that open, by the names Qt's readers give them, each with its
@@ -100,17 +101,16 @@ PictureLoad decode(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return failure(FileNotFound, QStringLiteral("文件未找到"));
+        return failure(FileNotFound, say(messages::fileNotFound));
     if (!info.isFile())
-        return failure(PathFileAccessError,
-                       info.isDir() ? QStringLiteral("这是一个文件夹，不是图片文件")
-                                    : QStringLiteral("这不是普通文件，而是设备、管道或套接字"));
+        return failure(PathFileAccessError, info.isDir() ? say(messages::folderNotPicture)
+                                                         : say(messages::notRegularPictureFile));
     QFile file(path);
     int systemError = 0;
     const auto accessError = [&file, &systemError] {
         return failure(
             PathFileAccessError,
-            QStringLiteral("路径/文件访问错误：%1").arg(fileErrorText(systemError, file.error())));
+            say(messages::pathFileAccess, {{u"reason", fileErrorText(systemError, file.error())}}));
     };
     clearSystemError();
     if (!file.open(QIODevice::ReadOnly)) {
@@ -177,7 +177,7 @@ std::optional<PictureFormat> writtenFormat(const QString &extension)
 void QtPictureWriter::write(const QImage &image, QIODevice &device, PictureFormat format)
 {
     if (image.isNull())
-        throw runtimeError(InvalidPicture, QStringLiteral("无效图片"));
+        throw runtimeError(InvalidPicture, say(messages::invalidPicture));
     // Qt writes 32-bit RGB pictures as uncompressed 24-bit BMP files and as
     // 8-bit RGB PNG files. A colour space would become an iCCP, sRGB or gAMA
     // chunk, and a reader that applies it changes the colours that are the text.
@@ -191,10 +191,11 @@ void QtPictureWriter::write(const QImage &image, QIODevice &device, PictureForma
         const auto *file = qobject_cast<const QFileDevice *>(&device);
         const bool failed = file && file->error() != QFileDevice::NoError;
         const bool full = failed && file->error() == QFileDevice::ResourceError;
-        throw runtimeError(full ? DiskFull : PathFileAccessError,
-                           QStringLiteral("无法写入图片：%1")
-                               .arg(failed ? writeErrorText(file->fileName(), error, file->error())
-                                           : QStringLiteral("无法编码图片")));
+        throw runtimeError(
+            full ? DiskFull : PathFileAccessError,
+            say(messages::cannotWritePicture,
+                {{u"reason", failed ? writeErrorText(file->fileName(), error, file->error())
+                                    : say(messages::cannotEncodePicture)}}));
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_file_dialogs.h"
 
+#include "qt_messages.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -26,8 +28,7 @@ bool runUnowned(QFileDialog &dialog)
 bool confirmCreate(const QString &title, const QString &path)
 {
     const auto answer = QMessageBox::question(
-        nullptr, title,
-        QStringLiteral("%1\n该文件不存在。\n要创建该文件吗？").arg(QDir::toNativeSeparators(path)),
+        nullptr, title, say(messages::createQuestion, {{u"path", QDir::toNativeSeparators(path)}}),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "system_error.h"
 
+#include "qt_messages.h"
+
 #include <cerrno>
 
 using namespace Qt::StringLiterals;
@@ -19,7 +21,7 @@ void clearSystemError()
 
 QString otherSystemErrorText(int systemError)
 {
-    return u"系统错误 %1"_s.arg(systemError);
+    return say(messages::systemError, {{u"number", systemError}});
 }
 
 } // namespace veltrin

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "system_error.h"
 
+#include "qt_messages.h"
+
 #include <cerrno>
 #include <windows.h>
 
@@ -77,7 +79,7 @@ void clearSystemError()
 QString otherSystemErrorText(int systemError)
 {
     if (systemError >= 0)
-        return u"系统错误 %1"_s.arg(systemError);
+        return say(messages::systemError, {{u"number", systemError}});
     // Windows words its own errors in Chinese where that language is installed.
     const auto code = static_cast<DWORD>(-systemError);
     wchar_t *text = nullptr;
@@ -90,8 +92,8 @@ QString otherSystemErrorText(int systemError)
         reason = QString::fromWCharArray(text, static_cast<qsizetype>(length)).trimmed();
     LocalFree(text);
     if (reason.isEmpty())
-        return u"Windows 系统错误 %1"_s.arg(code);
-    return u"%1（Windows 系统错误 %2）"_s.arg(reason).arg(code);
+        return say(messages::windowsError, {{u"number", code}});
+    return say(messages::windowsErrorBecause, {{u"reason", reason}, {u"number", code}});
 }
 
 } // namespace veltrin

@@ -144,7 +144,7 @@ fi
 host=build/web-host
 nice -n 10 cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIN_TESTS=OFF \
     -DVELTRIN_BENCHMARKS=OFF >/dev/null
-host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels)
+host_targets=(veltrin_make_code_page_936 veltrin_embed_icon_pixels veltrin_write_messages)
 [[ $mode != page ]] || host_targets+=(veltrin-cli)
 nice -n 10 cmake --build "$host" --target "${host_targets[@]}"
 
@@ -164,8 +164,10 @@ if [[ $mode != core ]]; then
         "-DVELTRIN_HOST_TOOLS=$root/$host/veltrin-host-tools.cmake" \
         "-DCMAKE_CXX_FLAGS=$page_flags" >/dev/null
     nice -n 10 cmake --build "$dir" --parallel 2
-    /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/veltrin.html" "$dir/site" \
-        resources/icons/web
+    # The sentences the page's own script says come from the core's catalogue.
+    "$host/cipher/veltrin_write_messages" "$dir/messages.json"
+    /usr/bin/python3 web/make_page.py web "$dir/web/veltrin-core.js" "$dir/messages.json" \
+        "$dir/veltrin.html" "$dir/site" resources/icons/web
     size=$(stat -c %s "$dir/veltrin.html")
     if ((size > 1536 * 1024)); then
         echo "The page is $size bytes, more than 1.5 MiB" >&2

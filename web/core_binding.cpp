@@ -2,12 +2,12 @@
 // The core as the page calls it: plain values in, plain values out. Every
 // exception stops here, so JavaScript gets a message, never an abort.
 #include "bmp_file.h"
-#include "page_messages.h"
 
 #include "cipher_members.h"
 #include "code_page.h"
 #include "decryptor.h"
 #include "encryptor.h"
+#include "failure_messages.h"
 #include "memory_surface.h"
 #include "picture_kind.h"
 #include "protected_picture.h"
@@ -29,6 +29,25 @@ using emscripten::val;
 namespace veltrin::web {
 
 namespace {
+
+// The page speaks Chinese, with the window's words.
+using messages::Situation;
+constexpr auto Chinese = messages::Language::Chinese;
+
+std::u16string runtimeErrorText(const RuntimeError &error, const Situation &situation)
+{
+    return messages::runtimeErrorText(error.number(), error.description(), situation, Chinese);
+}
+
+std::u16string protectedFailureText(protectedPicture::Failure failure, const Situation &situation)
+{
+    return messages::protectedFailureText(failure, situation, Chinese);
+}
+
+std::u16string robustFailureText(robustPicture::Failure failure, std::size_t fits = 0)
+{
+    return messages::robustFailureText(failure, fits, Chinese);
+}
 
 // The page draws with Math.random, as the window draws from its timer-seeded source.
 class Draws final : public RandomSource
@@ -149,7 +168,7 @@ public:
         if (text.empty())
             return val::object();
         if (!password.empty())
-            return failed(robustPasswordText());
+            return failed(messages::chinese(messages::robustPassword));
         return robustResult(robustPicture::encode(text));
     }
 
@@ -174,9 +193,9 @@ public:
                 const std::u16string &lossy)
     {
         Picture picture = pictureOf(width, height, rgb);
-        const Situation situation{true, password.empty(), lossy};
+        const Situation situation{Attempt::DecryptOpened, password.empty(), lossy};
         if (picture.isNull())
-            return failed(invalidPictureText());
+            return failed(messages::chinese(messages::notVeltrinPicture));
         const Recognition kind = recognise(picture);
         if (kind.kind == PictureKind::Protected)
             return decryptProtected(picture, kind, password, situation);
@@ -202,10 +221,11 @@ public:
             return failed(runtimeErrorText(error, situation));
         }
         if (nothing)
-            return failed(nothingDecryptedText(situation));
+            return failed(messages::nothingDecryptedText(situation, Chinese));
         // Lossy pictures mostly decrypt without any error, into a wrong text.
         if (!lossy.empty() && result.hasOwnProperty("text"))
-            result.set("warning", lossyPictureText(u"这张图片", lossy));
+            result.set("warning",
+                       messages::lossyPictureText(messages::thisPicture.chinese, lossy, Chinese));
         return result;
     }
 
@@ -237,7 +257,7 @@ private:
     val decryptRobust(const Picture &picture, const Recognition &kind,
                       const std::u16string &password)
     {
-        const Situation situation{true, password.empty(), {}};
+        const Situation situation{Attempt::DecryptOpened, password.empty(), {}};
         if (const protectedPicture::Failure refusal = kind.refusal(password);
             refusal != protectedPicture::Failure::None)
             return failed(protectedFailureText(refusal, situation));
@@ -271,7 +291,7 @@ private:
         val result = val::object();
         result.set("text", unitsOf(opened.text));
         if (opened.text.empty())
-            result.set("warning", std::u16string(u"这张受保护的图片里的文字是空的。"));
+            result.set("warning", messages::chinese(messages::protectedEmptyText));
         return result;
     }
 

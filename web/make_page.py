@@ -1,20 +1,30 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the page together: the module and the worker as data blocks, the page's
-# script and style inline, each allowed by its hash and nothing else.
-#   make_page.py WEB_DIR CORE_JS OUT [SITE_DIR ICON_DIR]
+# script and style inline, each allowed by its hash and nothing else. The
+# sentences the script says itself (a dead worker says nothing) come from the
+# core's catalogue, MESSAGES_JSON as veltrin_write_messages writes it.
+#   make_page.py WEB_DIR CORE_JS MESSAGES_JSON OUT [SITE_DIR ICON_DIR]
 # With SITE_DIR, also the site to publish: the page as index.html, a web app
 # manifest, its icons and a service worker that keeps them for use offline.
 import base64
 import hashlib
 import json
+import re
 import shutil
 import sys
 from pathlib import Path
 
-here, core_js, out = sys.argv[1], sys.argv[2], sys.argv[3]
+here, core_js, messages_json, out = sys.argv[1:5]
 read = lambda path: open(path, encoding="utf-8").read()
 page, style, script = read(f"{here}/page.html"), read(f"{here}/page.css"), read(f"{here}/page.js")
+catalogue = json.loads(read(messages_json))
+said = sorted(set(re.findall(r'\bsay\("(\w+)"', script)))
+unknown = [name for name in said if name not in catalogue]
+if unknown or "@MESSAGES@" not in script:
+    sys.exit(f"page.js says what the catalogue lacks: {', '.join(unknown) or '@MESSAGES@ missing'}")
+script = script.replace("@MESSAGES@", json.dumps({name: catalogue[name]["chinese"] for name in said},
+                                                 ensure_ascii=False, indent=1))
 core, worker = read(core_js), read(f"{here}/worker.js")
 for name, text in (("core", core), ("worker", worker), ("script", script), ("style", style)):
     if "</script" in text.lower() or "</style" in text.lower():
@@ -42,8 +52,8 @@ html = build("", False)
 open(out, "w", encoding="utf-8").write(html)
 print(f"{out}: {len(html.encode())} bytes")
 
-if len(sys.argv) > 4:
-    site, icons = Path(sys.argv[4]), Path(sys.argv[5])
+if len(sys.argv) > 5:
+    site, icons = Path(sys.argv[5]), Path(sys.argv[6])
     site.mkdir(parents=True, exist_ok=True)
     theme = "#1657c2"
     index = build(f'<link rel="manifest" href="manifest.webmanifest">\n'

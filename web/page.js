@@ -56,7 +56,14 @@
     $("message").hidden = false;
   }
   $("message-ok").onclick = () => { $("message").hidden = true; };
-  const outOfMemory = "内存不够：受保护的图片要用 256 MiB 内存计算密钥。请关闭一些程序或标签页后再试。";
+  // A dead worker has no words left: the page's own sentences are put in by
+  // its build, from the core's catalogue.
+  const messages = @MESSAGES@;
+  const say = (name, values = {}) =>
+    messages[name].replace(/\{(\w+)\}/g, (whole, key) => (key in values ? String(values[key]) : whole));
+  const keyMemoryMiB = 256; // the protected picture's Argon2id memory
+  const strongLength = 8; // a shorter password is weak, as the window judges without zxcvbn
+  const outOfMemory = say("pageOutOfMemory", { mib: keyMemoryMiB });
 
   async function busyWhile(work, controls) {
     $("busy").hidden = false;
@@ -89,6 +96,7 @@
   const counted = (text) => text.length + (text.match(lineBreak) || []).length;
   const segmenter = new Intl.Segmenter("zh", { granularity: "grapheme" });
   let text1Kept = "";
+  const counterCaption = $("counter").textContent.replace(/\d+\/\d+$/, "");
   function text1Changed() {
     const box = $("text1");
     let value = box.value;
@@ -114,7 +122,7 @@
       box.setSelectionRange(head + added.length, head + added.length);
     }
     text1Kept = value;
-    $("counter").textContent = `需要加密的内容/字数：${counted(value)}/${longestText}`;
+    $("counter").textContent = `${counterCaption}${counted(value)}/${longestText}`;
   }
   $("text1").addEventListener("input", text1Changed);
 
@@ -325,7 +333,7 @@
   const tooLarge = (w, h) => w * h * 4 > largestFile;
 
   function refused(subject, reason) {
-    return `无法打开图片${subject}：${reason}。\n这个文件不是 Veltrin 能读取的图片，或者已经损坏、不完整。`;
+    return `${say("refusedPicture", { subject, reason })}\n${say("notVeltrinPicture")}`;
   }
 
   // A PNG without the chunks that tell a decoder to convert colours: WebKit
@@ -366,10 +374,10 @@
 
   let opened = null; // { picture, lossy, kind }
   const kinds = {
-    protected: "受保护的图片：要有密码才能解开",
-    robust: "经得起转发的图片",
-    "robust-protected": "经得起转发的受保护图片：要有密码才能解开",
-    classic: "图片（没有受保护的标记）",
+    protected: say("pageKindProtected"),
+    robust: say("pageKindRobust"),
+    "robust-protected": say("pageKindRobustProtected"),
+    classic: say("pageKindClassic"),
   };
   const needsKey = (kind) => kind === "protected" || kind === "robust-protected";
   async function openPicture(blob, subject) {
@@ -379,17 +387,17 @@
     $("kind").textContent = "";
     $("command6").disabled = true;
     if (blob.size > largestFile) {
-      show(refused(subject, "文件超过 128 MB"));
+      show(refused(subject, say("fileOverLimit", { mb: largestFile / (1024 * 1024) })));
       return;
     }
     const bytes = new Uint8Array(await blob.arrayBuffer());
     const size = claimedSize(bytes);
     if (!size) {
-      show(refused(subject, "读不出图片的大小"));
+      show(refused(subject, say("sizeUnreadable")));
       return;
     }
     if (tooLarge(size[0], size[1])) {
-      show(refused(subject, `图片太大（${size[0]} x ${size[1]}）`));
+      show(refused(subject, say("pictureTooLarge", { width: size[0], height: size[1] })));
       return;
     }
     let picture;
@@ -397,12 +405,12 @@
       picture = await decode(new Blob(withoutColourChunks(bytes)));
     } catch {
       // Safari decodes TIFF; Chromium and Firefox do not.
-      show(tiffOrder(bytes) === null ? refused(subject, "无法读取") :
-        `无法打开图片${subject}：这个浏览器读不出 TIFF 格式的图片。请把它另存为 PNG 或 BMP 格式后再打开，或者用 Safari 打开。`);
+      show(tiffOrder(bytes) === null ? refused(subject, say("cannotReadReason")) :
+        say("browserReadsNoTiff", { subject }));
       return;
     }
     if (tooLarge(picture.width, picture.height)) {
-      show(refused(subject, `图片太大（${picture.width} x ${picture.height}）`));
+      show(refused(subject, say("pictureTooLarge", { width: picture.width, height: picture.height })));
       return;
     }
     const lossy = lossyFormat(bytes);
@@ -410,7 +418,7 @@
     try {
       kind = (await call("kindOf", picture.width, picture.height, picture.rgb)).result;
     } catch (error) {
-      show(`${subject}没有打开：页面的计算出错（${error.message}），已经重新开始。请再打开一次。`);
+      show(say("pageWorkerFailed", { subject, reason: error.message }));
       return;
     }
     opened = { picture, lossy, kind };
@@ -419,8 +427,7 @@
     $("command6").disabled = false;
     // A robust picture is made for lossy channels.
     if (lossy && !kind.startsWith("robust")) {
-      show(`${subject}是 ${lossy} 格式的图片，用的是有损压缩。\n\n有损压缩会改变像素，所以图片里的文字会丢失或出错，` +
-           "而且常常没有任何错误提示。加密图片请一直保存为 BMP 或 PNG 格式。");
+      show(say("lossyPictureWarning", { subject, format: lossy }));
     } else {
       $("message").hidden = true;
     }
@@ -428,7 +435,7 @@
 
   $("command4").onchange = () => {
     const file = $("command4").files[0];
-    if (file) openPicture(file, `“${file.name}”`);
+    if (file) openPicture(file, say("quoted", { name: file.name }));
     $("command4").value = "";
   };
   const drop = $("drop");
@@ -438,19 +445,19 @@
     event.preventDefault();
     drop.classList.remove("over");
     const file = event.dataTransfer.files[0];
-    if (!busy() && file) openPicture(file, `“${file.name}”`);
-    else if (busy()) show("正在计算密钥，拖进来的图片没有打开。请等计算结束后再拖一次。");
+    if (!busy() && file) openPicture(file, say("quoted", { name: file.name }));
+    else if (busy()) show(say("busyDropRefused"));
   });
   document.addEventListener("paste", (event) => {
     if (event.target instanceof HTMLTextAreaElement || event.target instanceof HTMLInputElement) return;
     const item = [...event.clipboardData.items].find((i) => i.kind === "file" && i.type.startsWith("image/"));
     if (!item) {
-      show("剪贴板里没有图片。请先复制一张图片或一个图片文件。");
+      show(say("noPictureToPaste"));
       return;
     }
     event.preventDefault();
-    if (busy()) show("正在计算密钥，粘贴的图片没有打开。请等计算结束后再粘贴一次。");
-    else openPicture(item.getAsFile(), "剪贴板里的图片");
+    if (busy()) show(say("busyPasteRefused"));
+    else openPicture(item.getAsFile(), say("clipboardPicture"));
   });
   const busy = () => !$("busy").hidden;
 
@@ -465,9 +472,8 @@
     const protect = $("check1").checked;
     const robust = $("robust").checked;
     if (!text) return null;
-    if (protect && password && password.length < 8 &&
-        !window.confirm(`这个密码只有 ${password.length} 个字符，很容易被试出来。好的密码至少 8 个字符，` +
-                        "例如 12 个以上随机的字母和数字。\n\n仍然加密吗？")) return null;
+    if (protect && password && password.length < strongLength &&
+        !window.confirm(say("weakLengthQuestion", { count: password.length, length: strongLength }))) return null;
     const controls = [$("command1"), $("tab-decrypt"), $("check1"), $("robust")];
     const op = protect ? (robust ? "sealRobust" : "seal") : (robust ? "robust" : "encrypt");
     let reply;
@@ -520,16 +526,16 @@
     try {
       await navigator.share({ files: [pngFile(await madePng)] });
     } catch (error) {
-      if (error.name !== "AbortError") show(`图片没有分享出去：${error.message}`);
+      if (error.name !== "AbortError") show(say("shareFailed", { reason: error.message }));
     }
   };
   $("copy-picture").onclick = async () => {
     try {
       // Safari takes the item only when it is built inside the click.
       await navigator.clipboard.write([new ClipboardItem({ "image/png": madePng })]);
-      show("图片已经复制，可以粘贴到聊天软件里了。", true);
+      show(say("pictureCopied"), true);
     } catch (error) {
-      show(`图片没有复制到剪贴板：${error.message}`);
+      show(say("copyFailed", { reason: error.message }));
     }
   };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "failure_messages.h"
 #include "password_strength.h"
 #include "picture_io.h"
 #include "protected_picture.h"
@@ -14,19 +15,14 @@
 
 namespace veltrin {
 
-// What the user was doing when a run-time error stopped a handler.
-enum class Attempt {
-    Other,
-    DecryptDrawn,  // the picture that Encrypt has just drawn
-    DecryptOpened, // the opened picture
-};
-
 struct ErrorSituation
 {
     Attempt attempt = Attempt::Other;
     bool passwordEmpty = false;
     QByteArray lossyFormat; // the decrypted picture's format when it is lossy, else empty
 };
+
+// The catalogue's words for the window, which speaks Chinese.
 
 // The run-time error box: the error's number and description, then what most
 // likely happened and what to do, in plain words.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "application.h"
 
+#include "qt_messages.h"
+
 #include "resources.h"
 #include "system_services.h"
 
@@ -42,22 +44,24 @@ QTranslator *installQtChinese(QCoreApplication &application)
 WindowStart startWindow(const QStringList &arguments, Form1Services services)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Veltrin：把文字藏进图片，再从图片中取回文字。"_s);
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"显示本帮助后退出。"_s);
-    const QCommandLineOption version({u"v"_s, u"version"_s}, u"显示版本后退出。"_s);
+    parser.setApplicationDescription(say(messages::windowDescription));
+    const QCommandLineOption help({u"h"_s, u"help"_s}, say(messages::helpOption));
+    const QCommandLineOption version({u"v"_s, u"version"_s}, say(messages::versionOption));
     parser.addOption(help);
     parser.addOption(version);
-    parser.addPositionalArgument(u"图片"_s, u"启动后在“解密”页打开的图片文件。"_s, u"[图片]"_s);
+    parser.addPositionalArgument(say(messages::windowPictureName),
+                                 say(messages::windowPictureArgument),
+                                 say(messages::windowPictureSyntax));
 
     WindowStart start;
     QString wrong;
     if (!parser.parse(arguments))
         wrong = parser.errorText();
     else if (const qsizetype given = parser.positionalArguments().size(); given > 1)
-        wrong = u"只能打开一张图片，这里给了 %1 个。"_s.arg(given);
+        wrong = say(messages::tooManyPictures, {{u"count", given}});
     if (!wrong.isEmpty()) {
         start.exitStatus = 2;
-        start.errors = u"%1\n用法：veltrin [图片]，详见 veltrin --help。\n"_s.arg(wrong);
+        start.errors = say(messages::windowUsage, {{u"problem", wrong}});
         services.messages.show(start.errors.trimmed(), u"Veltrin"_s, MessageBox::Critical);
         return start;
     }

@@ -12,6 +12,7 @@
 #include "picture_kind.h"
 #include "protected_picture.h"
 #include "qt_adapters.h"
+#include "qt_messages.h"
 #include "random_source.h"
 #include "resources.h"
 #include "runtime_error.h"
@@ -436,7 +437,7 @@ void Form1::pastePicture()
     }
     Label2_Click(1);
     Picture4->surface().setPicture(load.picture->image);
-    tookPicture4(load, u"剪贴板里的图片"_s);
+    tookPicture4(load, say(messages::clipboardPicture));
 }
 
 void Form1::Form_Load()
@@ -517,7 +518,7 @@ void Form1::Command6_Click()
     // Lossy pictures mostly decrypt without any error, into a wrong text.
     if (decryptFrom(Picture4->surface(), Attempt::DecryptOpened) &&
         !picture4LossyFormat_.isEmpty()) {
-        services_.messages.show(lossyPictureText(u"这张图片"_s, picture4LossyFormat_),
+        services_.messages.show(lossyPictureText(say(messages::thisPicture), picture4LossyFormat_),
                                 windowTitle(), MessageBox::Exclamation);
     }
 }
@@ -600,7 +601,7 @@ bool Form1::decryptProtected(const Picture &picture, const Recognition &kind, At
     Text2->setText(fromU16(opened.text));
     // The seal is authentic, so the password was right: the text is only empty.
     if (opened.text.empty()) {
-        services_.messages.show(u"这张受保护的图片里的文字是空的。"_s, windowTitle(),
+        services_.messages.show(say(messages::protectedEmptyText), windowTitle(),
                                 MessageBox::Information);
     }
     return true;
@@ -612,13 +613,12 @@ bool Form1::deriveWhileBusy(std::initializer_list<QWidget *> disabled,
     const BusyEnd end = runWhileBusy(services_.threads, this, disabled, work);
     closePending_ = closePending_ || end.closeAsked;
     if (end.dropRefused) {
-        services_.messages.show(u"正在计算密钥，拖进来的图片没有打开。请等计算结束后再拖一次。"_s,
-                                windowTitle(), MessageBox::Exclamation);
+        services_.messages.show(say(messages::busyDropRefused), windowTitle(),
+                                MessageBox::Exclamation);
     }
     if (!end.ran) {
-        services_.messages.show(
-            u"无法开始计算密钥：%1。\n\n请关闭一些程序后再试。"_s.arg(end.whyNot), windowTitle(),
-            MessageBox::Critical);
+        services_.messages.show(say(messages::derivationNotStarted, {{u"reason", end.whyNot}}),
+                                windowTitle(), MessageBox::Critical);
     }
     return end.ran;
 }
