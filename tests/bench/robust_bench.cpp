@@ -3,10 +3,11 @@
 // screenshot, and the pictures of other kinds that pay for its search.
 // veltrin_bench_robust --benchmark_repetitions=5 (a Release build).
 #include "picture_kind.h"
+#include "picture_samples.h"
+#include "qt_adapters.h"
 #include "robust_picture.h"
 #include "screenshot.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -17,36 +18,6 @@
 
 namespace veltrin {
 namespace {
-
-Picture pictureOf(const QImage &source)
-{
-    const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    Picture picture(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const auto row = picture.row(y);
-        std::copy_n(image.constScanLine(y), row.size(), row.begin());
-    }
-    return picture;
-}
-
-QImage imageOf(const Picture &picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height; ++y) {
-        const auto row = picture.row(y);
-        std::copy(row.begin(), row.end(), image.scanLine(y));
-    }
-    return image;
-}
-
-QImage jpeg(const QImage &image, int quality)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", quality);
-    return QImage::fromData(bytes, "JPEG");
-}
 
 void recognising(benchmark::State &state, const Picture &picture, PictureKind expected)
 {
@@ -70,7 +41,7 @@ void BM_ReadScreenshot(benchmark::State &state)
     shot.radius = 24;
     shot.quality = 70;
     const Picture received =
-        pictureOf(testing::screenshotOf(imageOf(robustPicture::encode(text).image), shot));
+        toPicture(testing::screenshotOf(toQImage(robustPicture::encode(text).image), shot));
     for (auto _ : state)
         if (robustPicture::decode(received).text != text)
             state.SkipWithError("not read");
@@ -86,7 +57,7 @@ void BM_RejectGreyPhoto4000x3000(benchmark::State &state)
             const int v = std::clamp((x / 20 + y / 15) % 256 + int(noise() % 81) - 40, 0, 255);
             photo.setPixel(x, y, qRgb(v, v, v));
         }
-    recognising(state, pictureOf(jpeg(photo, 85)), PictureKind::Classic);
+    recognising(state, toPicture(testing::resaved(photo, "JPEG", 85)), PictureKind::Classic);
 }
 BENCHMARK(BM_RejectGreyPhoto4000x3000)->Unit(benchmark::kMillisecond);
 
@@ -98,7 +69,7 @@ void BM_RejectColourPhoto4000x3000(benchmark::State &state)
         for (int x = 0; x < photo.width(); ++x)
             photo.setPixel(
                 x, y, qRgb((x / 16 + int(noise() % 24)) % 256, (y / 12) % 256, (x + y) / 28 % 256));
-    recognising(state, pictureOf(jpeg(photo, 85)), PictureKind::Classic);
+    recognising(state, toPicture(testing::resaved(photo, "JPEG", 85)), PictureKind::Classic);
 }
 BENCHMARK(BM_RejectColourPhoto4000x3000)->Unit(benchmark::kMillisecond);
 

@@ -12,10 +12,11 @@
 //   --small [texts]  12000 random Han characters (2-pixel modules) scaled to
 //     800 pixels by each common filter, then JPEG q50
 #include "picture_kind.h"
+#include "picture_samples.h"
+#include "qt_adapters.h"
 #include "robust_picture.h"
 #include "screenshot.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -35,39 +36,9 @@ using namespace veltrin;
 
 namespace {
 
-Picture pictureOf(const QImage &source)
-{
-    const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    Picture picture(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const auto row = picture.row(y);
-        std::copy_n(image.constScanLine(y), row.size(), row.begin());
-    }
-    return picture;
-}
-
-QImage imageOf(const Picture &picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height; ++y) {
-        const auto row = picture.row(y);
-        std::copy(row.begin(), row.end(), image.scanLine(y));
-    }
-    return image;
-}
-
-QImage resaved(const QImage &image, const char *format, int quality)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, quality);
-    return QImage::fromData(bytes, format);
-}
-
 QImage jpeg(const QImage &image, int quality)
 {
-    return resaved(image, "JPEG", quality);
+    return testing::resaved(image, "JPEG", quality);
 }
 
 QImage longSide(const QImage &image, int side, Qt::TransformationMode mode)
@@ -156,8 +127,8 @@ const char *outcome(const robustPicture::Decoded &result, const std::u16string &
 void table(const std::u16string &text, int perLength)
 {
     const Channel channels[] = {
-        {"PNG re-save", [](const QImage &i) { return resaved(i, "PNG", -1); }},
-        {"WebP q50", [](const QImage &i) { return resaved(i, "WEBP", 50); }},
+        {"PNG re-save", [](const QImage &i) { return testing::resaved(i, "PNG", -1); }},
+        {"WebP q50", [](const QImage &i) { return testing::resaved(i, "WEBP", 50); }},
         {"JPEG q50", [](const QImage &i) { return jpeg(i, 50); }},
         {"JPEG q75, q50", [](const QImage &i) { return jpeg(jpeg(i, 75), 50); }},
         {"800 smooth, q50",
@@ -192,9 +163,9 @@ void table(const std::u16string &text, int perLength)
             const int module = moduleOf(encoded.image);
             smallest = std::min(smallest, module);
             largest = std::max(largest, module);
-            const QImage image = imageOf(encoded.image);
+            const QImage image = toQImage(encoded.image);
             for (std::size_t c = 0; c < std::size(channels); ++c) {
-                const Picture received = pictureOf(channels[c].send(image));
+                const Picture received = toPicture(channels[c].send(image));
                 decoded[c] += robustPicture::decode(received).text == piece;
             }
         }
@@ -212,7 +183,7 @@ void table(const std::u16string &text, int perLength)
 void timeDecoding(const char *what, const std::u16string &text)
 {
     const Picture sent = robustPicture::encode(text).image;
-    const Picture received = pictureOf(jpeg(imageOf(sent), 50));
+    const Picture received = toPicture(jpeg(toQImage(sent), 50));
     std::vector<double> times;
     bool ok = true;
     for (int run = 0; run < 9; ++run) {
@@ -254,7 +225,7 @@ void timings(const std::u16string &text)
     for (const auto &[name, image] :
          {std::pair{"noise", noise}, std::pair{"gradient", jpeg(gradient, 50)},
           std::pair{"framed", framed}}) {
-        const Picture picture = pictureOf(image);
+        const Picture picture = toPicture(image);
         const auto begin = std::chrono::steady_clock::now();
         const bool found = robustPicture::detect(picture).grid.has_value();
         std::printf("rejecting 1280x1280 %s: %.2f ms%s\n", name,
@@ -278,7 +249,7 @@ int writePictures(const QString &folder, const std::u16string &text, int perLeng
                                      .arg(length, 5, 10, QLatin1Char('0'))
                                      .arg(t, 2, 10, QLatin1Char('0'));
             QFile file(folder + QLatin1Char('/') + name + QStringLiteral(".txt"));
-            if (!imageOf(encoded.image)
+            if (!toQImage(encoded.image)
                      .save(folder + QLatin1Char('/') + name + QStringLiteral(".png")) ||
                 !file.open(QIODevice::WriteOnly) ||
                 file.write(QString::fromStdU16String(piece).toUtf8()) < 0)
@@ -299,7 +270,7 @@ int readPictures(const QString &texts, const QString &folder)
         const std::u16string text = QString::fromUtf8(file.readAll()).toStdU16String();
         const QImage image(picture.filePath());
         const char *result =
-            image.isNull() ? "unreadable" : outcome(robustPicture::decode(pictureOf(image)), text);
+            image.isNull() ? "unreadable" : outcome(robustPicture::decode(toPicture(image)), text);
         std::printf("%s %s\n", picture.completeBaseName().toUtf8().constData(), result);
     }
     return pictures.isEmpty();
@@ -409,7 +380,7 @@ void smallModules(int texts)
             const Picture sent = robustPicture::encode(text).image;
             module = moduleOf(sent);
             decoded +=
-                robustPicture::decode(pictureOf(jpeg(filter.scale(imageOf(sent)), 50))).text ==
+                robustPicture::decode(toPicture(jpeg(filter.scale(toQImage(sent)), 50))).text ==
                 text;
         }
         std::printf("12000 random Han (%d-px modules), 800 %s, q50: %d/%d\n", module, filter.name,
@@ -443,7 +414,7 @@ void screenshots(const std::u16string &text, int perLength)
             const testing::Screenshot shot = testing::randomScreenshot(random);
             QRectF placed;
             const Picture received =
-                pictureOf(testing::screenshotOf(imageOf(encoded.image), shot, &placed));
+                toPicture(testing::screenshotOf(toQImage(encoded.image), shot, &placed));
             const double pixels = placed.width() / encoded.image.width *
                                   (sent.grid->right - sent.grid->left) / sent.grid->modules;
             const auto begin = std::chrono::steady_clock::now();
@@ -454,18 +425,18 @@ void screenshots(const std::u16string &text, int perLength)
                 slowest = times.back();
                 slowestCase = QStringLiteral("%1-%2").arg(length).arg(t);
                 if (!keep.isEmpty())
-                    imageOf(received).save(keep + QStringLiteral("/slowest.png"));
+                    toQImage(received).save(keep + QStringLiteral("/slowest.png"));
             }
             // What failed, to look at: VELTRIN_KEEP_FAILURES=DIR keeps each
             // screenshot as received, named by length, case, pixels a module
             // and outcome, and the slowest read as slowest.png.
             if (!exact && !keep.isEmpty())
-                imageOf(received).save(QStringLiteral("%1/%2-%3-%4-%5.png")
-                                           .arg(keep)
-                                           .arg(length)
-                                           .arg(t)
-                                           .arg(pixels, 0, 'f', 2)
-                                           .arg(QLatin1String(outcome(decoded, piece))));
+                toQImage(received).save(QStringLiteral("%1/%2-%3-%4-%5.png")
+                                            .arg(keep)
+                                            .arg(length)
+                                            .arg(t)
+                                            .arg(pixels, 0, 'f', 2)
+                                            .arg(QLatin1String(outcome(decoded, piece))));
             Band &band = *std::find_if(std::begin(bands), std::end(bands),
                                        [&](const Band &b) { return pixels >= b.from; });
             ++band.sent;
@@ -492,7 +463,7 @@ void screenshots(const std::u16string &text, int perLength)
     for (auto &byte : classic.rgb)
         byte = static_cast<std::uint8_t>(noise());
     for (const auto &[name, picture] :
-         {std::pair{"rejecting a 4000x3000 photo (JPEG q85)", pictureOf(jpeg(photo, 85))},
+         {std::pair{"rejecting a 4000x3000 photo (JPEG q85)", toPicture(jpeg(photo, 85))},
           std::pair{"recognising a 4096x4097 classic picture", classic}}) {
         std::vector<double> spent;
         for (int run = 0; run < 5; ++run) {

@@ -354,6 +354,11 @@ QImage filled(const QImage &like, unsigned char byte)
 
 } // namespace
 
+QImage resaved(const QImage &image, const char *format, int quality)
+{
+    return QImage::fromData(written(image, format, quality), format);
+}
+
 std::optional<bool> definedPixels(const QByteArray &bytes, const QByteArray &format)
 {
     const QImage plain = decodeInto(bytes, format, QImage());

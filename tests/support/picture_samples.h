@@ -56,6 +56,10 @@ inline void PrintTo(const PictureSample &sample, std::ostream *os)
     *os << sample.name;
 }
 
+// `image` written as `format` at `quality` and read back, as a program that
+// re-saves it would.
+QImage resaved(const QImage &image, const char *format, int quality = -1);
+
 // Whether every pixel Qt's `format` reader gives for `bytes` came from the
 // file: the bytes are decoded into a buffer filled with 0x00 and into one
 // filled with 0xFF, and a pixel the reader never wrote differs between them.
