@@ -63,12 +63,7 @@ BENCHMARK(BM_RejectGreyPhoto4000x3000)->Unit(benchmark::kMillisecond);
 
 void BM_RejectColourPhoto4000x3000(benchmark::State &state)
 {
-    std::mt19937 noise(9);
-    QImage photo(4000, 3000, QImage::Format_RGB888);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(
-                x, y, qRgb((x / 16 + int(noise() % 24)) % 256, (y / 12) % 256, (x + y) / 28 % 256));
+    const QImage photo = testing::colourPhoto(4000, 3000);
     recognising(state, toPicture(testing::resaved(photo, "JPEG", 85)), PictureKind::Classic);
 }
 BENCHMARK(BM_RejectColourPhoto4000x3000)->Unit(benchmark::kMillisecond);

@@ -453,12 +453,8 @@ void screenshots(const std::u16string &text, int perLength)
                 times[times.size() / 2], times.back(), slowestCase.toUtf8().constData());
 
     // What every other picture pays for the locator.
+    const QImage photo = testing::colourPhoto(4000, 3000);
     std::mt19937 noise(9);
-    QImage photo(4000, 3000, QImage::Format_RGB888);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(
-                x, y, qRgb((x / 16 + int(noise() % 24)) % 256, (y / 12) % 256, (x + y) / 28 % 256));
     Picture classic(4096, 4097);
     for (auto &byte : classic.rgb)
         byte = static_cast<std::uint8_t>(noise());

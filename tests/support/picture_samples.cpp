@@ -6,6 +6,7 @@
 #include <QImageWriter>
 
 #include <cstring>
+#include <random>
 
 namespace veltrin::testing {
 
@@ -353,6 +354,17 @@ QImage filled(const QImage &like, unsigned char byte)
 }
 
 } // namespace
+
+QImage colourPhoto(int width, int height)
+{
+    std::mt19937 noise(9);
+    QImage photo(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            photo.setPixel(
+                x, y, qRgb((x / 16 + int(noise() % 24)) % 256, (y / 12) % 256, (x + y) / 28 % 256));
+    return photo;
+}
 
 QImage resaved(const QImage &image, const char *format, int quality)
 {

@@ -56,6 +56,10 @@ inline void PrintTo(const PictureSample &sample, std::ostream *os)
     *os << sample.name;
 }
 
+// A colour photograph's stand-in: gradients with a little noise, no flat
+// black and white anywhere.
+QImage colourPhoto(int width, int height);
+
 // `image` written as `format` at `quality` and read back, as a program that
 // re-saves it would.
 QImage resaved(const QImage &image, const char *format, int quality = -1);
